@@ -1,0 +1,16 @@
+// Fatal set-up messages: a message box with no owner, caption "Error" and the
+// information icon. Where no display can show a box, the text goes to
+// standard error instead. Tests install a handler to see what would be shown.
+#pragma once
+
+namespace sunvale {
+
+// Shows text; returns 1 like the show's other error helpers.
+int ShowError(const char* text);
+
+// Replaces the message box with handler (nullptr restores the box). For
+// tests and offscreen tools, which must never block on a dialog.
+using ErrorBoxHandler = void (*)(const char* text);
+void SetErrorBoxHandler(ErrorBoxHandler handler);
+
+}  // namespace sunvale
