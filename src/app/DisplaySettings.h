@@ -71,10 +71,20 @@ public:
     SDL_Window* window = nullptr;
     DisplayMode mode;
 
+    // Called by PresentFrame in place of the buffer swap when there is no
+    // window (offscreen): the frame is complete and not yet cleared.
+    void (*offscreenPresent)(void* user) = nullptr;
+    void* offscreenPresentUser = nullptr;
+
 private:
     bool modeSwitched_ = false;
 };
 
 extern DisplaySettings g_displaySettings;
+
+// Asks SDL for the show's pixel format (RGBA, double buffered, depth 16 or
+// more, stencil 8, colour size from bits). Must run before the window is
+// created; the colour size of the first call is kept for the process.
+int RequestPixelFormat(int bits);
 
 }  // namespace sunvale

@@ -1,0 +1,50 @@
+#!/bin/bash
+# One entry point for a fresh Debian 12 machine:
+#   scripts/sunvale.sh play   install what is missing, build, make data.rar, start the show
+#   scripts/sunvale.sh test   the same set-up, then every test through CTest
+set -euo pipefail
+
+mode=${1:-}
+case "$mode" in
+    play|test) ;;
+    *) echo "usage: $0 play|test" >&2; exit 2 ;;
+esac
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+
+packages=(
+    build-essential cmake pkg-config
+    libsdl2-dev libgtk-3-dev libx11-dev
+    libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+    libjpeg62-turbo-dev libpng-dev zlib1g-dev
+    libmpg123-dev libopenmpt-dev libmp3lame-dev
+    libfreetype-dev fonts-dejavu-core
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth xdotool unar lame libjpeg-turbo-progs netpbm
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}" >&2
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The build also (re)makes build/data.rar when it is missing or older than
+# its generator.
+cmake --build "$build" -j"$(nproc)"
+
+if [ "$mode" = play ]; then
+    cd "$build"
+    exec ./sunvale
+fi
+
+cd "$build"
+exec ctest --output-on-failure -j"$(nproc)" --timeout 600
