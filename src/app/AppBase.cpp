@@ -154,16 +154,18 @@ void* AppBase::ThreadEntry(void* self)
 
 int AppBase::ThreadMain()
 {
-    if (!Load()) {
-        // A close during loading stops the load early; the close path is then
-        // already waiting for this thread. A failed context leaves the window
-        // open and black until the user closes it.
+    const int loaded = Load();
+    if (loaded) Run();
+    // The context stays alive for Shutdown on the user-interface thread, but
+    // is no longer current here.
+    if (window && g_displaySettings.renderingContext) SDL_GL_MakeCurrent(window, nullptr);
+    if (!loaded) {
+        // A close during loading stops the load early, and the close path
+        // is then already waiting for this thread. A failed context leaves
+        // the window open and black until the user closes it.
         if (running.load() == 0) PostClose();
         return 1;
     }
-    Run();
-    // The context stays alive for Shutdown, but is no longer current here.
-    if (window && g_displaySettings.renderingContext) SDL_GL_MakeCurrent(window, nullptr);
     PostClose();
     return 0;
 }

@@ -2,12 +2,14 @@
 #include "app/Schedule.h"
 
 #include "app/Timeline.h"
+#include "scenes/SceneF.h"
 
 namespace sunvale {
 
 Scene* CreateScene(SceneKind kind)
 {
     switch (kind) {
+    case SceneKind::F: return new SceneF();
     default:
         return nullptr;
     }

@@ -40,9 +40,10 @@ TEST_F(ClockTest, ConversionUsesSinglePrecisionConstantInDoubleArithmetic)
     // 273700 * (double)0.05882353f, rounded once to float.
     const double expected = 273700.0 * static_cast<double>(0.05882353f);
     EXPECT_EQ(GetTicks(), static_cast<float>(expected));
-    // The float constant is slightly above 1/17, so 17 ms is a hair over 1.
-    g_fakeMs = 17;
-    EXPECT_GT(GetTicks(), 1.0f);
+    // A float-only product would round differently for large counts.
+    g_fakeMs = 16777217u;
+    const double wide = 16777217.0 * static_cast<double>(0.05882353f);
+    EXPECT_EQ(GetTicks(), static_cast<float>(wide));
 }
 
 TEST_F(ClockTest, OriginStoredInSinglePrecision)

@@ -72,8 +72,12 @@ TEST(ExtensionLoader, CapabilitiesOfARealContext)
     // without NV vertex programs the shader path is off too.
     EXPECT_EQ(display.pbuffer, 0);
     EXPECT_EQ(display.renderTexture, 0);
-    if (!ExtensionInList(list, "GL_NV_vertex_program")) EXPECT_EQ(display.shaderPath, 0);
-    EXPECT_EQ(display.generalCombiners, ExtensionInList(list, "GL_NV_register_combiners") ? display.generalCombiners : 0);
+    if (!ExtensionInList(list, "GL_NV_vertex_program")) {
+        EXPECT_EQ(display.shaderPath, 0);
+    }
+    if (!ExtensionInList(list, "GL_NV_register_combiners")) {
+        EXPECT_EQ(display.generalCombiners, 0);
+    }
 }
 
 }  // namespace

@@ -94,19 +94,19 @@ TEST_F(TimelineTest, EachEntryGetsItsOwnStart)
 
 TEST_F(TimelineTest, SixtyFifthAddIsRefusedAndChangesNothing)
 {
+    RecordingScene extra(99);
     {
         Timeline timeline;
         for (int i = 0; i < Timeline::kMaxEntries; ++i)
             ASSERT_EQ(timeline.Add(new RecordingScene(i), 0.0f, 10.0f), 1);
-        RecordingScene extra(99);
         EXPECT_EQ(timeline.Add(&extra, 0.0f, 10.0f), 0);
         EXPECT_EQ(timeline.Count(), 64);
         timeline.Update(5.0f);
         EXPECT_EQ(g_calls.size(), 64u);
         for (const Call& call : g_calls) EXPECT_NE(call.id, 99);
     }
-    // 64 owned scenes deleted; the refused one is still ours (deleted at the
-    // end of its scope, after this check).
+    // The 64 owned scenes are deleted with the timeline; the refused one is
+    // still ours.
     EXPECT_EQ(g_deleted, 64);
 }
 
@@ -140,10 +140,13 @@ TEST(Schedule, SixteenRowsEndAtTheShowsEnd)
 {
     ASSERT_EQ(kShowSchedule.size(), 16u);
     EXPECT_EQ(kShowSchedule.back().end, kShowEndTicks);
-    // Entries 6..14 alternate F with three-times-longer D, E or H entries.
-    for (int i = 5; i <= 13; i += 2) {
+    // Four short F entries, each one bar of 101.25 ticks, each followed by
+    // an entry three times as long or longer.
+    for (int i : {5, 7, 10, 12}) {
         EXPECT_EQ(kShowSchedule[i].kind, SceneKind::F);
         EXPECT_EQ(kShowSchedule[i].end - kShowSchedule[i].start, 101.25f);
+        EXPECT_EQ(kShowSchedule[i].end, kShowSchedule[i + 1].start);
+        EXPECT_GE(kShowSchedule[i + 1].end - kShowSchedule[i + 1].start, 303.75f);
     }
     EXPECT_EQ(kShowSchedule[14].end - kShowSchedule[14].start, 800.0f);
 }

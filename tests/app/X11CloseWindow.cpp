@@ -6,6 +6,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+int g_xError = 0;
+
+int RecordError(Display*, XErrorEvent* event)
+{
+    g_xError = event->error_code;
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -18,6 +30,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "x11_close_window: cannot open the display\n");
         return 1;
     }
+    XSetErrorHandler(&RecordError);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -28,5 +41,9 @@ int main(int argc, char** argv)
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
     XCloseDisplay(display);
+    if (g_xError != 0) {
+        std::fprintf(stderr, "x11_close_window: X error %d for window %s\n", g_xError, argv[1]);
+        return 1;
+    }
     return 0;
 }

@@ -22,19 +22,19 @@ work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 [ -f "$data" ] && ln -s "$data" "$work/data.rar"
 
-# Waits up to $2 seconds for pid $1 to end; prints its exit status or
-# "running".
+# Waits up to $2 seconds for pid $1 to end; sets exit_status to its exit
+# status, or to "running".
 wait_exit() {
     local pid=$1 limit=$2 i
     for ((i = 0; i < limit * 10; i++)); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid"
-            echo $?
+            exit_status=$?
             return
         fi
         sleep 0.1
     done
-    echo running
+    exit_status=running
 }
 
 start_show() {
@@ -49,8 +49,21 @@ start_show() {
     return 0
 }
 
+# Sends the close request to the show's window until the show reacts.
+close_show() {
+    local tries w
+    for tries in 1 2 3 4 5; do
+        for w in $(xdotool search --name '^Zentrope - Sunvale$' 2>/dev/null); do
+            "$closer" "$w" 2>/dev/null && return 0
+        done
+        kill -0 "$show_pid" 2>/dev/null || return 0
+        sleep 1
+    done
+    fail "could not send the close request"
+}
+
 confirm_and_find_window() {
-    xdotool key --window "$dialog" Return
+    xdotool key Return
     show_window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' | head -n 1)
     [ -n "$show_window" ] || { fail "no show window after Return"; return 1; }
     xdotool windowfocus --sync "$show_window" 2>/dev/null || true
@@ -59,7 +72,8 @@ confirm_and_find_window() {
 
 finish() {
     local what=$1 expected=$2 status
-    status=$(wait_exit "$show_pid" 30)
+    wait_exit "$show_pid" 30
+    status=$exit_status
     if [ "$status" = running ]; then
         fail "$what: still running"
         kill -9 "$show_pid" 2>/dev/null
@@ -75,34 +89,34 @@ finish() {
 
 # 1. Escape in the dialog: -1, and no show window ever appears.
 if start_show; then
-    xdotool key --window "$dialog" Escape
+    xdotool key Escape
     finish "dialog Escape" 255
     if xdotool search --name '^Zentrope - Sunvale$' >/dev/null 2>&1; then fail "show window appeared after Escape"; fi
 fi
 
 # 2. Escape as soon as the window exists (the worker is loading).
 if start_show && confirm_and_find_window; then
-    xdotool key --window "$show_window" Escape
+    xdotool key Escape
     finish "Escape while loading" 0
 fi
 
 # 3. Close request as soon as the window exists.
 if start_show && confirm_and_find_window; then
-    "$closer" "$show_window"
+    close_show
     finish "close while loading" 0
 fi
 
 # 4. Escape once the show has been running for a while.
 if start_show && confirm_and_find_window; then
     sleep 6
-    xdotool key --window "$show_window" Escape
+    xdotool key Escape
     finish "Escape while running" 0
 fi
 
 # 5. Close request while running.
 if start_show && confirm_and_find_window; then
     sleep 6
-    "$closer" "$show_window"
+    close_show
     finish "close while running" 0
 fi
 

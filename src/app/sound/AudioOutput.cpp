@@ -3,6 +3,8 @@
 // rate a device would, so stream positions keep advancing in real time.
 #include "app/sound/AudioOutput.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -84,7 +86,7 @@ bool AudioOutput::OpenDevice(int rate, const char** why) {
     return true;
 }
 
-void AudioOutput::DeviceCallback(void* self, Uint8* stream, int len) {
+void AudioOutput::DeviceCallback(void* self, unsigned char* stream, int len) {
     AudioOutput* out = static_cast<AudioOutput*>(self);
     out->mixFn(out->mixUser, reinterpret_cast<int16_t*>(stream), len / int(2 * sizeof(int16_t)));
 }

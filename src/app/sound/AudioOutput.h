@@ -2,20 +2,15 @@
 // consumes samples in real time when no device can be opened.
 #pragma once
 
-#include <SDL.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
 
-namespace sunvale {
+#include "app/sound/SoundOutput.h"
 
-// Which output the library uses. Auto tries the audio device and falls back
-// to Null; Null is the silent real-time output; Manual has no thread at all:
-// the caller pulls mixed samples itself (offline rendering, tests).
-enum class SoundOutput { Auto, Null, Manual };
+namespace sunvale {
 
 class AudioOutput {
 public:
@@ -37,13 +32,13 @@ public:
 private:
     bool OpenDevice(int rate, const char** why);
     void RunNullOutput();
-    static void DeviceCallback(void* self, Uint8* stream, int len);
+    static void DeviceCallback(void* self, unsigned char* stream, int len);
 
     MixFn mixFn = nullptr;
     void* mixUser = nullptr;
     int mixRate = 0;
 
-    SDL_AudioDeviceID device = 0;
+    uint32_t device = 0;  // SDL_AudioDeviceID, 0 when none
     bool sdlAudioStarted = false;
 
     std::thread nullThread;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/sound/AudioOutput.h"
+#include "app/sound/SoundOutput.h"
 
 namespace sunvale {
 

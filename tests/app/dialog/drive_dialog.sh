@@ -3,8 +3,9 @@
 # checks the line the probe prints.
 #   drive_dialog.sh PROBE ACTION EXPECTED
 # ACTION is a list of xdotool key names ("Return", "shift+Tab Up Return")
-# sent once the dialog has the focus, or screenshot=FILE to let the probe save a picture of the
-# dialog and close it. EXPECTED must appear as a line of the probe's output.
+# sent once the dialog has the focus, or screenshot=FILE to let the probe
+# save a picture of the dialog and close it. EXPECTED must appear as a line
+# of the probe's output. Key runs also check that the dialog is centred.
 # Every wait is on a condition with a generous time limit, never a sleep.
 set -u
 X=0 Y=0 WIDTH=1024 HEIGHT=768

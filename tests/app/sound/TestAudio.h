@@ -2,6 +2,7 @@
 // a tiny ProTracker module, and helpers to pull mixed sound.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,95 @@
+// Header walker for RAR 2.x archives: every block starts with CRC, type,
+// flags and size; flag 0x8000 adds a 32-bit data size. File headers (0x74)
+// are decoded field by field; all other blocks are passed over by size.
+#include "library/moxa/imagelib/rarlib/rarpacker/RarDirectory.h"
+
+#include <cstring>
+
+#include "library/moxa/imagelib/rarlib/rarpacker/RarChecksum.h"
+
+namespace sunvale {
+
+namespace {
+
+constexpr uint8_t kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+constexpr size_t kFileHeaderFixed = 32;
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Get32(const uint8_t* p) { return Get16(p) | (static_cast<uint32_t>(Get16(p + 2)) << 16); }
+
+}  // namespace
+
+bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    entries_.clear();
+    archiveFlags_ = 0;
+    // Marker block, then the 13-byte archive header.
+    if (size < 7 + 13 || std::memcmp(data, kMarker, 7) != 0) {
+        *error = "not a RAR 2.x archive";
+        return false;
+    }
+    const uint8_t* ah = data + 7;
+    if (ah[2] != 0x73) {
+        *error = "archive header missing";
+        return false;
+    }
+    archiveFlags_ = Get16(ah + 3);
+    const uint16_t ahSize = Get16(ah + 5);
+    if (ahSize < 13 || 7u + ahSize > size) {
+        *error = "archive header size out of range";
+        return false;
+    }
+    size_t pos = 7 + ahSize;
+    while (pos < size) {
+        // Every block needs its 7-byte base header.
+        if (size - pos < 7) {
+            *error = "truncated block header";
+            return false;
+        }
+        const uint8_t* b = data + pos;
+        const uint8_t type = b[2];
+        const uint16_t flags = Get16(b + 3);
+        const uint16_t headSize = Get16(b + 5);
+        if (headSize < 7 || headSize > size - pos) {
+            *error = "block header size out of range";
+            return false;
+        }
+        uint64_t next = pos + static_cast<uint64_t>(headSize);
+        if ((flags & 0x8000) && headSize >= 11) next += Get32(b + 7);
+        if (next > size) {
+            *error = "block data runs past the end of the archive";
+            return false;
+        }
+        if (type == 0x74) {
+            // File header: fixed fields, then the name within HEAD_SIZE.
+            if (headSize < kFileHeaderFixed) {
+                *error = "file header too short";
+                return false;
+            }
+            RarDirectoryEntry e;
+            e.flags = flags;
+            e.packSize = Get32(b + 7);
+            e.unpSize = Get32(b + 11);
+            e.hostOs = b[15];
+            e.fileCrc = Get32(b + 16);
+            e.dosTime = Get32(b + 20);
+            e.unpVer = b[24];
+            e.method = b[25];
+            const uint16_t nameSize = Get16(b + 26);
+            e.attributes = Get32(b + 28);
+            if (kFileHeaderFixed + nameSize > headSize) {
+                *error = "file name runs past its header";
+                return false;
+            }
+            e.name.assign(reinterpret_cast<const char*>(b + kFileHeaderFixed), nameSize);
+            e.headerCrcOk = (RarChecksum::Of(b + 2, headSize - 2u) & 0xFFFF) == Get16(b);
+            e.dataOffset = pos + headSize;
+            entries_.push_back(std::move(e));
+        }
+        pos = static_cast<size_t>(next);
+    }
+    return true;
+}
+
+}  // namespace sunvale

@@ -1,0 +1,371 @@
+// RAR 2.0 decompression: the symbol loop over the main (or audio) tables,
+// match copies through the 1 MiB window, code-table blocks and the moves of
+// finished bytes from the window into the output buffer.
+//
+// Format notes:
+// - Main symbols: 0..255 literals; 256 repeats the last match; 257..260 take
+//   the 1st..4th most recent distance with a length from the repeat table;
+//   261..268 are two-byte matches at short distances; 269 starts a new block
+//   of code tables; 270..297 are length codes followed by a distance code.
+// - Long distances lengthen matches: +1 from 0x2000, +1 more from 0x40000
+//   (and +1 from 0x101 for cached distances).
+// - In a solid archive the next entry's first tables may sit at the end of
+//   the previous entry's data (PeekTablesAtEnd).
+#include "library/moxa/imagelib/rarlib/rarreader/RarUnpacker.h"
+
+#include <array>
+#include <cstring>
+
+#include "library/moxa/imagelib/rarlib/rarreader/RarInput.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarLog.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarState.h"
+
+namespace sunvale {
+
+namespace {
+
+constexpr uint32_t kWindowMask = RarState::kWindowMask;
+constexpr uint32_t kWindowSize = RarState::kWindowSize;
+
+// Refill points: input positions past which the buffer is refilled before a
+// main-loop symbol, at the start of a table block and before each code length.
+constexpr uint32_t kRefillMainLoop = 8162;
+constexpr uint32_t kRefillTables = 8167;
+constexpr uint32_t kRefillLengths = 8187;
+
+// A flush is due when the window position comes this close to unflushed bytes.
+constexpr uint32_t kFlushMargin = 270;
+
+constexpr uint32_t kTableSizeLz = RarState::kMainSymbols + RarState::kDistSymbols +
+                                  RarState::kRepSymbols;  // 374
+
+template <size_t N>
+constexpr std::array<uint32_t, N> BasesFromBits(const std::array<uint8_t, N>& bits) {
+  std::array<uint32_t, N> base{};
+  for (size_t i = 1; i < N; ++i) base[i] = base[i - 1] + (1u << bits[i - 1]);
+  return base;
+}
+
+// Length codes (main symbols 270..297 and the repeat-length table).
+constexpr std::array<uint8_t, 28> kLengthBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
+                                                 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
+constexpr std::array<uint32_t, 28> kLengthBase = BasesFromBits(kLengthBits);
+
+// Distance codes: four without extra bits, two each of 1..15, then 14 of 16.
+constexpr std::array<uint8_t, 48> kDistBits = {
+    0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,  9,  9,  10, 10,
+    11, 11, 12, 12, 13, 13, 14, 14, 15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
+constexpr std::array<uint32_t, 48> kDistBase = BasesFromBits(kDistBits);
+
+// Short distances (main symbols 261..268).
+constexpr std::array<uint8_t, 8> kShortBits = {2, 2, 3, 4, 5, 6, 6, 6};
+constexpr std::array<uint32_t, 8> kShortBase = BasesFromBits(kShortBits);
+
+static_assert(kLengthBase[27] == 224, "length bases");
+static_assert(kDistBase[47] == 983040, "distance bases");
+static_assert(kShortBase[7] == 192, "short distance bases");
+
+uint32_t ExtraBits(RarBitInput& in, uint32_t n) { return n ? in.GetBits(n) : 0; }
+
+// Copies a match inside the window and returns the new window position.
+// The result equals a byte-by-byte copy of window[(p - distance) & mask].
+// Runs that do not wrap go 8 bytes at a time when every 8-byte load reads
+// only bytes that the byte-by-byte copy would also read unchanged: the source
+// lies ahead of the destination, or at least 8 bytes behind it. Matches are
+// mostly short, and a memmove call per match cost about a fifth of the
+// decoding time on text.
+inline uint32_t CopyBytes(uint8_t* window, uint32_t pos, uint32_t length, uint32_t distance) {
+  const uint32_t src = (pos - distance) & kWindowMask;
+  if (pos + length <= kWindowSize && src + length <= kWindowSize) {
+    uint8_t* d = window + pos;
+    const uint8_t* s = window + src;
+    uint32_t i = 0;
+    if (src > pos || distance >= 8) {
+      for (; i + 8 <= length; i += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, s + i, 8);
+        std::memcpy(d + i, &chunk, 8);
+      }
+    } else if (distance == 1) {
+      std::memset(d, s[0], length);
+      i = length;
+    }
+    for (; i < length; ++i) d[i] = s[i];
+    return (pos + length) & kWindowMask;
+  }
+  for (uint32_t i = 0; i < length; ++i) {
+    window[pos] = window[(pos - distance) & kWindowMask];
+    pos = (pos + 1) & kWindowMask;
+  }
+  return pos;
+}
+
+// Adds a distance to the cache of the four most recent ones.
+inline void RememberMatch(RarState& s, uint32_t length, uint32_t distance) {
+  s.distCache[s.distCount & 3] = distance;
+  s.distCount += 1;
+  s.lastDist = distance;
+  s.lastLength = length;
+}
+
+// The symbol loop. Works on local copies of the bit input, the window
+// position and the remaining count (the window's byte stores would otherwise
+// force them back to memory after every byte); they are written back around
+// every call that uses the module state.
+bool DecodeSymbols(RarState& s) {
+  uint8_t* const window = s.window;
+  RarBitInput in = s.input;
+  uint32_t pos = s.windowPos;
+  int32_t remaining = s.remaining;
+  auto save = [&] {
+    s.input = in;
+    s.windowPos = pos & kWindowMask;
+    s.remaining = remaining;
+  };
+  auto load = [&] {
+    in = s.input;
+    pos = s.windowPos;
+    remaining = s.remaining;
+  };
+  auto copyMatch = [&](uint32_t length, uint32_t distance) {
+    RememberMatch(s, length, distance);
+    remaining -= int32_t(length);
+    pos = CopyBytes(window, pos, length, distance);
+  };
+
+  while (remaining >= 0) {
+    pos &= kWindowMask;
+    if (in.inPos > kRefillMainLoop) {
+      save();
+      RefillInput(s, false);
+      load();
+    }
+    // The packed data ended inside the last symbol: stop, the output is
+    // incomplete (stale buffer bytes are not decoded).
+    if (in.Exhausted()) break;
+    if (((s.writePos - pos) & kWindowMask) < kFlushMargin && s.writePos != pos) {
+      save();
+      FlushWindow(s);
+      load();
+      if (remaining < 0) break;  // output overrun
+    }
+
+    if (s.audioMode) {
+      const uint32_t symbol = DecodeSymbol(in, s.audioTables[s.curChannel]);
+      if (symbol == 256) {
+        save();
+        const bool ok = ReadCodeTables(s);
+        load();
+        if (!ok) break;
+        continue;
+      }
+      window[pos++] = PredictAudio(s.audio[s.curChannel], s.channelDelta, symbol);
+      if (++s.curChannel >= s.channels) s.curChannel = 0;
+      --remaining;
+      continue;
+    }
+
+    const uint32_t symbol = DecodeSymbol(in, s.mainTable);
+    if (symbol < 256) {
+      window[pos++] = uint8_t(symbol);
+      --remaining;
+    } else if (symbol >= 270) {
+      const uint32_t code = symbol - 270;
+      uint32_t length = kLengthBase[code] + 3 + ExtraBits(in, kLengthBits[code]);
+      const uint32_t distCode = DecodeSymbol(in, s.distTable);
+      const uint32_t distance = kDistBase[distCode] + 1 + ExtraBits(in, kDistBits[distCode]);
+      if (distance >= 0x2000) {
+        ++length;
+        if (distance >= 0x40000) ++length;
+      }
+      copyMatch(length, distance);
+    } else if (symbol == 269) {
+      save();
+      const bool ok = ReadCodeTables(s);
+      load();
+      if (!ok) break;
+    } else if (symbol == 256) {
+      copyMatch(s.lastLength, s.lastDist);
+    } else if (symbol < 261) {
+      const uint32_t distance = s.distCache[(s.distCount - (symbol - 256)) & 3];
+      const uint32_t code = DecodeSymbol(in, s.repTable);
+      uint32_t length = kLengthBase[code] + 2 + ExtraBits(in, kLengthBits[code]);
+      if (distance >= 0x101) {
+        ++length;
+        if (distance >= 0x2000) {
+          ++length;
+          if (distance >= 0x40000) ++length;
+        }
+      }
+      copyMatch(length, distance);
+    } else {
+      const uint32_t code = symbol - 261;
+      copyMatch(2, kShortBase[code] + 1 + ExtraBits(in, kShortBits[code]));
+    }
+  }
+  save();
+  return !in.Exhausted() && s.tablesValid;
+}
+
+}  // namespace
+
+void ResetUnpackState(RarState& s, bool solidContinuation) {
+  s.input.inPos = 0;
+  s.input.inBit = 0;
+  if (solidContinuation) return;
+  s.curChannel = 0;
+  s.channelDelta = 0;
+  s.audio.fill(AudioChannel{});
+  s.distCache.fill(0);
+  s.distCount = 0;
+  s.prevLengths.fill(0);
+  s.lastDist = 0;
+  s.lastLength = 0;
+  s.windowPos = 0;
+  s.writePos = 0;
+  if (s.window) std::memset(s.window, 0, kWindowSize);
+}
+
+void ClearUnpackState(RarState& s) {
+  ResetUnpackState(s, false);
+  s.input.readTop = 0;
+  s.audioMode = false;
+  s.channels = 1;
+  const std::array<uint8_t, RarState::kTableBytes> none{};
+  BuildDecodeTable(none.data(), s.mainTable, RarState::kMainSymbols);
+  BuildDecodeTable(none.data(), s.distTable, RarState::kDistSymbols);
+  BuildDecodeTable(none.data(), s.repTable, RarState::kRepSymbols);
+  BuildDecodeTable(none.data(), s.bitLengthTable, RarState::kBitLengthSymbols);
+  for (HuffTable& t : s.audioTables) BuildDecodeTable(none.data(), t, RarState::kAudioSymbols);
+  s.tablesValid = false;
+  s.inputFailed = false;
+}
+
+bool ReadCodeTables(RarState& s) {
+  s.tablesValid = false;
+  if (s.input.inPos > kRefillTables) RefillInput(s, false);
+  RarBitInput& in = s.input;
+
+  const uint32_t v = in.Peek16();
+  s.audioMode = (v & 0x8000) != 0;
+  if (!(v & 0x4000)) s.prevLengths.fill(0);
+  in.Consume(2);
+
+  uint32_t tableSize = kTableSizeLz;
+  if (s.audioMode) {
+    s.channels = ((v >> 12) & 3) + 1;
+    if (s.curChannel >= s.channels) s.curChannel = 0;
+    in.Consume(2);
+    tableSize = s.channels * RarState::kAudioSymbols;
+  }
+
+  std::array<uint8_t, RarState::kBitLengthSymbols> bitLengths{};
+  for (uint8_t& length : bitLengths) length = uint8_t(in.GetBits(4));
+  BuildDecodeTable(bitLengths.data(), s.bitLengthTable, RarState::kBitLengthSymbols);
+
+  // Entries past tableSize stay 0 and become 0 in the previous lengths.
+  std::array<uint8_t, RarState::kTableBytes> lengths{};
+  for (uint32_t i = 0; i < tableSize;) {
+    if (in.inPos > kRefillLengths) RefillInput(s, false);
+    const uint32_t symbol = DecodeSymbol(in, s.bitLengthTable);
+    if (symbol < 16) {
+      lengths[i] = uint8_t((s.prevLengths[i] + symbol) & 15);
+      ++i;
+    } else if (symbol == 16) {
+      // Repeats the previous length: malformed as the first entry.
+      if (i == 0) return false;
+      uint32_t n = (in.Peek16() >> 14) + 3;
+      in.Consume(2);
+      for (; n > 0 && i < tableSize; --n, ++i) lengths[i] = lengths[i - 1];
+    } else {
+      uint32_t n;
+      if (symbol == 17) {
+        n = (in.Peek16() >> 13) + 3;
+        in.Consume(3);
+      } else {
+        n = (in.Peek16() >> 9) + 11;
+        in.Consume(7);
+      }
+      for (; n > 0 && i < tableSize; --n, ++i) lengths[i] = 0;
+    }
+  }
+  // The tables must come from real input, not from stale buffer bytes.
+  if (in.Exhausted()) return false;
+
+  if (s.audioMode) {
+    for (uint32_t c = 0; c < s.channels; ++c)
+      BuildDecodeTable(lengths.data() + c * RarState::kAudioSymbols, s.audioTables[c],
+                       RarState::kAudioSymbols);
+  } else {
+    BuildDecodeTable(lengths.data(), s.mainTable, RarState::kMainSymbols);
+    BuildDecodeTable(lengths.data() + RarState::kMainSymbols, s.distTable,
+                     RarState::kDistSymbols);
+    BuildDecodeTable(lengths.data() + RarState::kMainSymbols + RarState::kDistSymbols,
+                     s.repTable, RarState::kRepSymbols);
+  }
+  s.prevLengths = lengths;
+  s.tablesValid = true;
+  return true;
+}
+
+void FlushWindow(RarState& s) {
+  if (!s.entryFound) {
+    s.writePos = s.windowPos;
+    return;
+  }
+  const uint32_t from = s.writePos & kWindowMask;
+  const uint32_t to = s.windowPos & kWindowMask;
+  const uint32_t count = (to - from) & kWindowMask;
+  const uint64_t total = uint64_t(*s.outputSize) + count;
+  if (total > s.fileHeader.UNP_SIZE) {
+    RAR_LOG("Fatal! Buffer overrun during decompression!");
+    s.remaining = -1;
+    s.writePos = s.windowPos;
+    return;
+  }
+  uint8_t* out = s.output + *s.outputSize;
+  if (from <= to) {
+    std::memcpy(out, s.window + from, count);
+  } else {
+    const uint32_t first = kWindowSize - from;
+    std::memcpy(out, s.window + from, first);
+    std::memcpy(out + first, s.window, to);
+  }
+  *s.outputSize += count;
+  s.writePos = s.windowPos;
+}
+
+void CopyMatch(RarState& s, uint32_t length, uint32_t distance) {
+  RememberMatch(s, length, distance);
+  s.remaining -= int32_t(length);
+  s.windowPos = CopyBytes(s.window, s.windowPos & kWindowMask, length, distance);
+}
+
+void PeekTablesAtEnd(RarState& s) {
+  RarBitInput& in = s.input;
+  if (in.readTop < in.inPos + 5) return;
+  const uint32_t symbol = s.audioMode ? DecodeSymbol(in, s.audioTables[s.curChannel])
+                                      : DecodeSymbol(in, s.mainTable);
+  if (symbol == (s.audioMode ? 256u : 269u)) ReadCodeTables(s);
+}
+
+bool Decompress(RarState& s) {
+  const bool solid = (s.fileHeader.HEAD_FLAGS & FileHeader::kFlagSolid) != 0;
+  ResetUnpackState(s, solid);
+  RefillInput(s, true);
+  if (!solid && !ReadCodeTables(s)) {
+    s.inputFailed = true;
+  } else {
+    s.remaining -= 1;
+    if (s.remaining >= 0 && !DecodeSymbols(s)) s.inputFailed = true;
+  }
+  if (!s.inputFailed) PeekTablesAtEnd(s);
+  if (s.entryFound) {
+    FlushWindow(s);
+  } else {
+    s.writePos = s.windowPos;
+  }
+  return !s.inputFailed;
+}
+
+}  // namespace sunvale
