@@ -83,8 +83,10 @@ Raster FigureTextures::SeatedFigure(int n) {
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
       float u = (x + 0.5f) * px - shift, v = (y + 0.5f) * px;
-      float d = FigureDistance(u, v, hands);
-      float lotus = LotusDistance(u, v);
+      // The figure and its lotus lie inside this box; outside it they are far away.
+      bool near = u > 0.15f && u < 0.85f && v > 0.15f && v < 0.9f;
+      float d = near ? FigureDistance(u, v, hands) : 1.0f;
+      float lotus = near ? LotusDistance(u, v) : 1.0f;
       // Head halo: a bright ring; body aura: rays that fade outwards.
       float hr = Circle(u, v, 0.5f, 0.29f, 0.12f);
       float ring = Exp(-(hr * hr) / (0.006f * 0.006f)) + 0.4f * Exp(-(hr + 0.02f) * (hr + 0.02f) / (0.004f * 0.004f));
@@ -128,6 +130,13 @@ Raster FigureTextures::Mandala(int n) {
   float phase = n * 0.37f;
   Rgba inner = (n % 2) ? kGold : kDawnWhite;
   Rgba outer = (n % 3 == 0) ? kViolet : ((n % 3 == 1) ? kRose : kCoral);
+  // Centres of the three faces on their ring.
+  float faceX[3], faceY[3];
+  for (int k = 0; k < 3; ++k) {
+    float fa = kTwoPi * k / 3.0f - kPi * 0.5f + phase;
+    faceX[k] = 0.14f * Cos(fa);
+    faceY[k] = 0.14f * Sin(fa);
+  }
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
       float u = (x + 0.5f) / size * 2.0f - 1.0f, v = (y + 0.5f) / size * 2.0f - 1.0f;
@@ -145,8 +154,7 @@ Raster FigureTextures::Mandala(int n) {
       // Three faces on a ring: the many-faced figure at the centre.
       float faces = 0.0f;
       for (int k = 0; k < 3; ++k) {
-        float fa = kTwoPi * k / 3.0f - kPi * 0.5f + phase;
-        float fx = 0.14f * Cos(fa), fy = 0.14f * Sin(fa);
+        float fx = faceX[k], fy = faceY[k];
         float fd = std::sqrt((u - fx) * (u - fx) + (v - fy) * (v - fy));
         faces += Exp(-((fd - 0.07f) * (fd - 0.07f)) / 0.00008f);
       }

@@ -2,6 +2,7 @@
 // of 8192 frames, samples clipped to [−1, 1] and converted to 16 bits.
 #include "Mp3Encoder.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <lame/lame.h>
@@ -37,7 +38,9 @@ bool Mp3Encoder::Encode(const StereoBuffer& audio, int kbps, int quality, std::v
   lame_set_VBR(gf.get(), vbr_off);
   lame_set_brate(gf.get(), kbps);
   lame_set_quality(gf.get(), quality);
-  lame_set_bWriteVbrTag(gf.get(), 0);
+  // The Info tag carries the encoder delay and padding, so gapless decoders
+  // (mpg123) return exactly the rendered samples, aligned to the show's clock.
+  lame_set_bWriteVbrTag(gf.get(), 1);
   lame_set_write_id3tag_automatic(gf.get(), 0);
   if (lame_init_params(gf.get()) < 0) {
     *error = "lame rejected the encoder settings";
@@ -67,6 +70,13 @@ bool Mp3Encoder::Encode(const StereoBuffer& audio, int kbps, int quality, std::v
     return false;
   }
   out->insert(out->end(), mp3.begin(), mp3.begin() + bytes);
+  // lame reserved the first frame for the tag; fill it in now.
+  size_t tagBytes = lame_get_lametag_frame(gf.get(), mp3.data(), mp3.size());
+  if (tagBytes == 0 || tagBytes > mp3.size() || tagBytes > out->size()) {
+    *error = "lame could not write the Info tag";
+    return false;
+  }
+  std::copy(mp3.begin(), mp3.begin() + static_cast<std::ptrdiff_t>(tagBytes), out->begin());
   return true;
 }
 

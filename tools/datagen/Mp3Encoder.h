@@ -1,5 +1,6 @@
 // Encodes the rendered piece to a constant-bit-rate MP3 with libmp3lame,
-// with fixed settings and no ID3 tag, so the same samples give the same file.
+// with fixed settings, an Info tag (encoder delay and padding for gapless
+// decoding) and no ID3 tag, so the same samples give the same file.
 #pragma once
 
 #include <cstdint>

@@ -151,7 +151,10 @@ float TextPainter::MeasureFormula(const std::vector<TextRun>& runs, float size) 
   for (const TextRun& run : runs) {
     float s = size * run.scale;
     float a = Measure(run.face, s, run.text);
-    if (!run.denominator.empty()) {
+    if (run.limits) {
+      float b = Measure(run.face, s, run.denominator);
+      w += (a > b ? a : b) + s * 0.15f;
+    } else if (!run.denominator.empty()) {
       float b = Measure(run.face, s, run.denominator);
       w += (a > b ? a : b) + s * 0.3f;
     } else {
@@ -173,6 +176,12 @@ void TextPainter::DrawFormula(Raster* image, const std::vector<TextRun>& runs, f
     }
     float a = Measure(run.face, s, run.text);
     float b = Measure(run.face, s, run.denominator);
+    if (run.limits) {
+      Draw(image, run.face, s, pen, base - size * 0.72f, run.text, color);
+      Draw(image, run.face, s, pen - size * 0.12f, base + size * 0.38f, run.denominator, color);
+      pen += (a > b ? a : b) + s * 0.15f;
+      continue;
+    }
     float w = (a > b ? a : b) + s * 0.3f;
     float axis = base - size * 0.3f;  // the fraction rule sits on the maths axis
     Draw(image, run.face, s, pen + (w - a) * 0.5f, axis - s * 0.22f, run.text, color);

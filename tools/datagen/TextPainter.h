@@ -15,13 +15,16 @@ namespace datagen {
 enum class FontFace { Serif, SerifItalic, SerifBold, Sans, SansBold, SansLight, Mono, Math };
 
 // One piece of a formula. A run with a non-empty denominator is a fraction:
-// `text` over `denominator`, centred, with a rule between them.
+// `text` over `denominator`, centred, with a rule between them; with
+// `limits` set it is a pair of limits instead: `text` above, `denominator`
+// below, both left-aligned after an integral sign.
 struct TextRun {
   std::string text;
   FontFace face = FontFace::Serif;
   float scale = 1.0f;  // size relative to the formula's size
   float rise = 0.0f;   // baseline shift up, in units of the formula's size
   std::string denominator;
+  bool limits = false;
 };
 
 class TextPainter {

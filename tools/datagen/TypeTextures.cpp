@@ -106,7 +106,7 @@ FormulaPage Page(int n) {
                {T("∇ · "), I("E"), T(" = "), Frac("ρ", "ε₀")}}};
     case 6:
       return {"GAUSS",
-              {{Big("∫"), Sub("−∞", FontFace::Serif), Sup("∞", FontFace::Serif), I(" e"), Sup("−x²"),
+              {{Big("∫"), TextRun{"∞", FontFace::Serif, 0.62f, 0.0f, "−∞", true}, I(" e"), Sup("−x²"),
                 I(" dx"), T(" = √π")}}};
     case 7:
       return {"CAUCHY",

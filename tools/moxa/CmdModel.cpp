@@ -91,9 +91,9 @@ void PrintSummary(const sunvale::Model& m)
     for (uint32_t i = 0; i < m.nodeCount; ++i) {
         const sunvale::NodeEntry& n = m.nodes[i];
         const char* name = "(none)";
-        if (n.Object() != nullptr) name = n.Object()->name;
-        else if (n.Camera() != nullptr) name = n.Camera()->name;
-        else if (n.Light() != nullptr) name = n.Light()->name;
+        if (n.AsObject() != nullptr) name = n.AsObject()->name;
+        else if (n.AsCamera() != nullptr) name = n.AsCamera()->name;
+        else if (n.AsLight() != nullptr) name = n.AsLight()->name;
         std::printf("node %u %s \"%s\"\n", i, KindName(n.kind), name);
     }
 }

@@ -105,12 +105,14 @@ TEST(DatagenArchive, MusicDecodesToTheWholeShow) {
   ASSERT_EQ(mpg123_open_feed(mh), MPG123_OK);
   ASSERT_EQ(mpg123_feed(mh, data, size), MPG123_OK);
   std::vector<unsigned char> pcm(1 << 16);
+  std::vector<int16_t> left;  // the left channel, for the beat check below
   size_t decodedBytes = 0, done = 0;
   long rate = 0;
   int channels = 0, encoding = 0;
   for (;;) {
     int r = mpg123_read(mh, pcm.data(), pcm.size(), &done);
     decodedBytes += done;
+    for (size_t i = 0; i + 3 < done; i += 4) left.push_back(static_cast<int16_t>(pcm[i] | (pcm[i + 1] << 8)));
     if (r == MPG123_NEW_FORMAT) mpg123_getformat(mh, &rate, &channels, &encoding);
     else if (r != MPG123_OK) break;
   }
@@ -125,6 +127,20 @@ TEST(DatagenArchive, MusicDecodesToTheWholeShow) {
   EXPECT_LE(info.bitrate, 192);
   double seconds = static_cast<double>(decodedBytes) / (2.0 * 2.0 * 44100.0);
   EXPECT_GE(seconds, 274.0);
+
+  // From tick 8640 (146.88 s) the scenes change every 101.25 ticks of 17 ms:
+  // each of those downbeats carries a kick, so the 40 ms after it are much
+  // louder than the 40 ms before it.
+  auto energy = [&](double from, double to) {
+    double sum = 0;
+    for (size_t i = static_cast<size_t>(from * 44100); i < static_cast<size_t>(to * 44100) && i < left.size(); ++i)
+      sum += double(left[i]) * left[i];
+    return sum;
+  };
+  for (int bar = 1; bar < 16; ++bar) {
+    double downbeat = 8640 * 0.017 + bar * 101.25 * 0.017;
+    EXPECT_GT(energy(downbeat, downbeat + 0.04), 2.0 * energy(downbeat - 0.04, downbeat)) << "bar at " << downbeat << " s";
+  }
 }
 
 TEST(DatagenArchive, UnarExtractsTheSameBytes) {

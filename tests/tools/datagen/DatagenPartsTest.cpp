@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include "FigureTextures.h"
 #include "FixedMath.h"
 #include "HeadModel.h"
 #include "ImageEncoder.h"
 #include "PatternTextures.h"
 #include "TextPainter.h"
 #include "TileNoise.h"
+#include "TypeTextures.h"
 #include "library/moxa/imagelib/ImageLoader.h"
 
 namespace sd = sunvale::datagen;
@@ -140,6 +142,54 @@ TEST(DatagenText, PaintsGlyphsAndReportsAMissingFont) {
   sd::TextPainter missing("/nonexistent-font-dir");
   EXPECT_FALSE(missing.Ready(&error));
   EXPECT_NE(error.find("nonexistent-font-dir"), std::string::npos);
+}
+
+float Brightness(const sd::Rgba& p) { return (p.r + p.g + p.b) / 3.0f; }
+
+float MeanAbsDifference(const sd::Raster& a, const sd::Raster& b) {
+  float sum = 0;
+  for (int y = 0; y < a.Height(); y += 2)
+    for (int x = 0; x < a.Width(); x += 2) sum += std::fabs(Brightness(a.At(x, y)) - Brightness(b.At(x, y)));
+  return sum / (a.Width() / 2 * a.Height() / 2);
+}
+
+TEST(DatagenTypeTextures, EveryFormulaAndMessageIsItsOwnPicture) {
+  sd::TextPainter text("/usr/share/fonts/truetype/dejavu");
+  ASSERT_TRUE(text.Ready(nullptr));
+  sd::TypeTextures type(&text);
+  std::vector<sd::Raster> pictures;
+  for (int n = 1; n <= sd::TypeTextures::kFormulaCount; ++n) pictures.push_back(type.Formula(n));
+  for (int n = 1; n <= sd::TypeTextures::kMessageCount; ++n) pictures.push_back(type.Message(n));
+  for (size_t i = 0; i < pictures.size(); ++i)
+    for (size_t j = i + 1; j < pictures.size(); ++j)
+      EXPECT_GT(MeanAbsDifference(pictures[i], pictures[j]), 0.004f) << i << " and " << j;
+  // Messages: large light type in the middle band, black corners (transparent when added).
+  for (int n = 1; n <= sd::TypeTextures::kMessageCount; ++n) {
+    const sd::Raster& m = pictures[sd::TypeTextures::kFormulaCount + n - 1];
+    EXPECT_LT(Brightness(m.At(0, 0)) + Brightness(m.At(511, 511)), 0.01f) << n;
+    int lit = 0;
+    for (int y = 128; y < 384; ++y)
+      for (int x = 0; x < 512; ++x) lit += Brightness(m.At(x, y)) > 0.5f;
+    EXPECT_GT(lit, 10000) << n;
+  }
+}
+
+TEST(DatagenFigures, SeatedFiguresAreOpaqueOnlyWhereTheFigureIs) {
+  for (int n : {1, 6}) {
+    sd::Raster figure = sd::FigureTextures::SeatedFigure(n);
+    ASSERT_EQ(figure.Width(), 512);
+    // The shipped 8-bit alpha is 0 along the whole border.
+    std::vector<uint8_t> rgba = figure.ToRgba8();
+    for (int i = 0; i < 512; ++i) {
+      ASSERT_EQ(rgba[(0 * 512 + i) * 4 + 3], 0) << n;
+      ASSERT_EQ(rgba[(511 * 512 + i) * 4 + 3], 0) << n;
+      ASSERT_EQ(rgba[(i * 512 + 0) * 4 + 3], 0) << n;
+      ASSERT_EQ(rgba[(i * 512 + 511) * 4 + 3], 0) << n;
+    }
+    EXPECT_GT(figure.At(256, 260).a, 0.5f) << n;  // the chest
+    EXPECT_GT(Brightness(figure.At(256, 260)), 0.2f) << n;
+  }
+  EXPECT_GT(MeanAbsDifference(sd::FigureTextures::Mandala(1), sd::FigureTextures::Mandala(2)), 0.01f);
 }
 
 TEST(DatagenHead, MeshIsClosedConsistentlyWoundAndFacesOutwards) {

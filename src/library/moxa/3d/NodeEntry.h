@@ -21,13 +21,13 @@ struct NodeEntry {
     void* record = nullptr;  // null when the node names no record
     uint32_t kind = 0;
 
-    ModelObject* Object() const {
+    ModelObject* AsObject() const {
         return kind == kNodeObject ? static_cast<ModelObject*>(record) : nullptr;
     }
-    ModelCamera* Camera() const {
+    ModelCamera* AsCamera() const {
         return (kind == kNodeCamera || kind == kNodeCameraTarget) ? static_cast<ModelCamera*>(record) : nullptr;
     }
-    ModelLight* Light() const {
+    ModelLight* AsLight() const {
         return (kind == kNodeLight || kind == kNodeLightTarget) ? static_cast<ModelLight*>(record) : nullptr;
     }
 };

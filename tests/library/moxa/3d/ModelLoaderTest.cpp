@@ -185,11 +185,11 @@ TEST(ModelLoader, NodesDummiesAndKinds) {
     EXPECT_EQ(model->dummies[0].positionTrack.keys[0].value[3], 1.0f);
     const uint32_t kinds[9] = {1, 1, 1, 2, 4, 3, 3, 5, 1};
     for (int i = 0; i < 9; ++i) EXPECT_EQ(model->nodes[i].kind, kinds[i]) << i;
-    EXPECT_EQ(model->nodes[0].Object(), &model->objects[0]);
-    EXPECT_EQ(model->nodes[1].Object(), &model->dummies[0]);
-    EXPECT_EQ(model->nodes[2].Object(), &model->dummies[1]);
-    EXPECT_EQ(model->nodes[4].Camera(), &model->cameras[0]);
-    EXPECT_EQ(model->nodes[6].Light(), &model->lights[1]);
+    EXPECT_EQ(model->nodes[0].AsObject(), &model->objects[0]);
+    EXPECT_EQ(model->nodes[1].AsObject(), &model->dummies[0]);
+    EXPECT_EQ(model->nodes[2].AsObject(), &model->dummies[1]);
+    EXPECT_EQ(model->nodes[4].AsCamera(), &model->cameras[0]);
+    EXPECT_EQ(model->nodes[6].AsLight(), &model->lights[1]);
     EXPECT_EQ(model->nodes[8].record, nullptr);
     EXPECT_EQ(model->objects[0].parent, 65535u);
     EXPECT_EQ(model->cameras[0].targetParent, 7u);

@@ -27,9 +27,9 @@ struct LevelParams {
 constexpr std::array<LevelParams, 6> kLevels = {{{4, 24, false},
                                                  {4, 24, false},
                                                  {8, 48, true},
-                                                 {16, 96, true},
-                                                 {48, 192, true},
-                                                 {128, 258, true}}};
+                                                 {32, 128, true},
+                                                 {64, 258, true},
+                                                 {192, 258, true}}};
 
 constexpr uint32_t kDefaultBlockSymbols = 0x8000;
 constexpr int kSwitchSymbol = 269;

@@ -30,7 +30,7 @@ public:
 
 private:
     static uint32_t Hash3(const uint8_t* p);
-    static uint32_t Hash4(const uint8_t* p);
+    uint32_t Hash4(const uint8_t* p) const;
     static uint32_t Hash16(const uint8_t* p);
 
     const uint8_t* data_;
@@ -44,6 +44,7 @@ private:
     std::vector<int32_t> headLong_;  // 16-byte hash -> newest position
     std::vector<int32_t> pairHead_;  // two bytes -> newest position
     size_t prevMask_;
+    int hashBits_;  // of the 4-byte chain heads, grows with the input
 };
 
 }  // namespace sunvale

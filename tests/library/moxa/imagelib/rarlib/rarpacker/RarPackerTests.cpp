@@ -151,12 +151,13 @@ TEST(RarPacker, AudioModeRoundTripsOneToFourChannels) {
     struct Case {
         const char* name;
         std::vector<uint8_t> data;
+        int channels;  // byte channels the packer should pick
     };
-    const std::vector<Case> cases = {{"mono8.raw", MakeSamples8(6000, 1, 11)},
-                                     {"mono16.wav", MakeWav16(5000, 1, 12)},
-                                     {"stereo16.wav", MakeWav16(5000, 2, 13)},
-                                     {"three8.raw", MakeSamples8(4000, 3, 14)},
-                                     {"stereo16.raw", MakeSamples16(4000, 2, 15)}};
+    const std::vector<Case> cases = {{"mono8.raw", MakeSamples8(6000, 1, 11), 1},
+                                     {"mono16.wav", MakeWav16(5000, 1, 12), 2},
+                                     {"stereo16.wav", MakeWav16(5000, 2, 13), 4},
+                                     {"three8.raw", MakeSamples8(4000, 3, 14), 3},
+                                     {"stereo8.raw", MakeSamples8(5000, 2, 15), 2}};
     for (const Case& c : cases) {
         const std::vector<RarPackEntry> entries = {Entry(c.name, c.data)};
         std::vector<uint8_t> archive;
@@ -168,6 +169,8 @@ TEST(RarPacker, AudioModeRoundTripsOneToFourChannels) {
         ASSERT_EQ(d.Entries().size(), 1u);
         EXPECT_NE(d.Entries()[0].method, 0x30) << c.name;
         EXPECT_TRUE(PackedInAudioMode(archive, d.Entries()[0])) << c.name;
+        // Bits 5..4 of the first byte: channel count - 1.
+        EXPECT_EQ(((archive[d.Entries()[0].dataOffset] >> 4) & 3) + 1, c.channels) << c.name;
     }
 }
 

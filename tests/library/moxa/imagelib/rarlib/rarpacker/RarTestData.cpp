@@ -29,6 +29,16 @@ const char* const kWords[] = {"the",   "sun",    "vale",  "light", "over",  "riv
                               "zen",   "trope",  "frame", "clock", "ticks", "seven",  "bright", "warm", "cloud"};
 constexpr size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
+// Folders made by MakeTempDir, removed when the process ends.
+struct TempDirs {
+    std::vector<std::string> paths;
+    ~TempDirs() {
+        std::error_code ec;
+        for (const std::string& p : paths) fs::remove_all(p, ec);
+    }
+};
+TempDirs g_tempDirs;
+
 }  // namespace
 
 std::vector<uint8_t> MakeText(size_t size, uint32_t seed) {
@@ -141,6 +151,7 @@ std::string MakeTempDir(const std::string& tag) {
     std::error_code ec;
     fs::remove_all(dir, ec);
     fs::create_directories(dir, ec);
+    g_tempDirs.paths.push_back(dir.string());
     return dir.string();
 }
 

@@ -143,7 +143,10 @@ TEST(RarUnpacker, EntryLargerThanTheWindowFlushesInOrder) {
     const uint32_t maxDist = size < 0xFFFFF ? size : 0xFFFFF;
     w.Match(100 + rng() % 150, 1 + rng() % maxDist);
     if (rng() % 4 == 0) w.Literal(uint8_t(rng()));
+    if (rng() % 64 == 0) w.Match(3 + rng() % 20, 1 + rng() % 12);  // short periods
   }
+  w.Match(20, 0x100000);  // the longest distance: a whole window back
+  w.Match(300 - 40, 0x40000);
   EXPECT_EQ(Decode(w), w.Expected());
 }
 
