@@ -1,6 +1,8 @@
-// The effect list: capacity, ownership and the indexed calls' range checks.
+// The effect list: capacity, ownership, and the indexed calls' targets,
+// argument order and range checks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,164 +11,78 @@
 namespace sunvale {
 namespace {
 
-// Records every call it receives in a shared log; counts its deletions.
-struct CallLog {
-    std::vector<std::string> calls;
-    int deleted = 0;
-};
+using Calls = std::vector<std::string>;
 
-class RecordingEffect : public Effect {
+// Notes every call, its deletion included, as "name.Call value" in a log.
+class Recorder : public Effect {
 public:
-    RecordingEffect(CallLog* log, std::string name) : log_(log), name_(std::move(name)) {}
-    ~RecordingEffect() override { ++log_->deleted; }
-
-    void Draw(float time) override { Log("Draw", time); }
-    void DrawOver(float time, Effect* source) override
+    Recorder(Calls* log, std::string name) : log_(log), name_(std::move(name)) {}
+    ~Recorder() override { Note("Deleted", 0); }
+    void Draw(float t) override { Note("Draw", t); }
+    void DrawOver(float t, Effect* source) override
     {
-        if (source != nullptr) {
-            source->Draw(time);
-        }
-        Log(source != nullptr ? "DrawOver" : "DrawOverNull", time);
+        if (source != nullptr) source->Draw(t);
+        Note(source != nullptr ? "DrawOver" : "DrawOverNull", t);
     }
-    void SetTextures(int32_t first, int32_t second) override
-    {
-        Log("SetTextures", static_cast<float>(first * 1000 + second));
-    }
-    void SetTexture(int32_t texture) override { Log("SetTexture", static_cast<float>(texture)); }
-    void SetModel(Model* model) override { Log(model ? "SetModel" : "SetModelNull", 0.0f); }
+    void SetTextures(int32_t a, int32_t b) override { Note("SetTextures", a * 1000.0f + b); }
+    void SetTexture(int32_t texture) override { Note("SetTexture", texture); }
+    void SetModel(Model* model) override { Note(model ? "SetModel" : "SetModelNull", 0); }
 
 private:
-    void Log(const char* what, float value)
+    void Note(const char* what, float v)
     {
-        log_->calls.push_back(name_ + "." + what + "(" + std::to_string(static_cast<int>(value)) + ")");
+        log_->push_back(name_ + "." + what + " " + std::to_string(static_cast<int>(v)));
     }
-    CallLog* log_;
+    Calls* log_;
     std::string name_;
 };
 
-TEST(EffectList, StartsEmpty)
+TEST(EffectList, NinthAddIsRefusedAndDestroyAllDeletesEachOnce)
 {
+    Calls log;
     EffectList list;
-    EXPECT_EQ(list.count, 0);
-    for (Effect* effect : list.effects) {
-        EXPECT_EQ(effect, nullptr);
-    }
-}
-
-TEST(EffectList, NinthAddIsRefusedAndLeavesListUnchanged)
-{
-    CallLog log;
-    EffectList list;
-    RecordingEffect* added[8];
-    for (int i = 0; i < 8; ++i) {
-        added[i] = new RecordingEffect(&log, "e" + std::to_string(i));
-        EXPECT_EQ(list.Add(added[i]), 1);
-        EXPECT_EQ(list.count, i + 1);
-    }
-    RecordingEffect ninth(&log, "ninth");
+    Effect* added[8];
+    for (Effect*& effect : added) EXPECT_EQ(list.Add(effect = new Recorder(&log, "e")), 1);
+    Recorder ninth(&log, "ninth");  // stays with the caller
     EXPECT_EQ(list.Add(&ninth), 0);
     EXPECT_EQ(list.count, 8);
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(list.effects[i], added[i]);
-    }
+    EXPECT_TRUE(std::equal(added, added + 8, list.effects));
     list.DestroyAll();
-    EXPECT_EQ(log.deleted, 8);  // the refused one still belongs to the caller
+    list.DestroyAll();  // finds nothing left
+    EXPECT_EQ(log, Calls(8, "e.Deleted 0"));
+    EXPECT_EQ(list.count, 8);
+    EXPECT_EQ(std::count(list.effects, list.effects + 8, nullptr), 8);
 }
 
-TEST(EffectList, NullIsAcceptedAndSkippedByCalls)
+TEST(EffectList, IndexedCallsReachTheirEntryInArgumentOrderAndSkipTheRest)
 {
-    CallLog log;
+    Calls log;
     EffectList list;
+    list.Add(new Recorder(&log, "a"));
+    list.Add(new Recorder(&log, "b"));
     EXPECT_EQ(list.Add(nullptr), 1);
-    list.Add(new RecordingEffect(&log, "a"));
-    EXPECT_EQ(list.count, 2);
-    list.DrawAt(1.0f, 0);
-    list.SetTextureAt(5, 0);
-    list.DrawOverAt(2.0f, 1, 0);  // empty source entry: overlay with null source
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"a.DrawOverNull(2)"}));
-    list.DestroyAll();
-    EXPECT_EQ(log.deleted, 1);
-}
-
-TEST(EffectList, IndexedCallsReachTheRightEffectInArgumentOrder)
-{
-    CallLog log;
-    EffectList list;
-    list.Add(new RecordingEffect(&log, "a"));
-    list.Add(new RecordingEffect(&log, "b"));
-    list.DrawAt(7.0f, 1);
-    list.DrawOverAt(3.0f, 1, 0);
-    list.SetTexturesAt(4, 9, 0);
-    list.SetTextureAt(-1, 1);
-    list.SetModelAt(nullptr, 0);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"b.Draw(7)", "a.Draw(3)", "b.DrawOver(3)",
-                                                   "a.SetTextures(4009)", "b.SetTexture(-1)",
-                                                   "a.SetModelNull(0)"}));
-    list.DestroyAll();
-}
-
-TEST(EffectList, OutOfRangeIndicesDoNothing)
-{
-    CallLog log;
-    EffectList list;
-    list.Add(new RecordingEffect(&log, "a"));
-    for (int bad : {-1, 8, 100, -100}) {
-        list.DrawAt(1.0f, bad);
-        list.DrawOverAt(1.0f, bad, 0);
-        list.DrawOverAt(1.0f, 0, bad);  // valid overlay, source index out of range
+    for (int bad : {-1, 8, 100, -100}) {  // out of range: nothing
+        list.DrawAt(1, bad);
+        list.DrawOverAt(1, bad, 0);
+        list.DrawOverAt(1, 0, bad);
         list.SetTexturesAt(1, 2, bad);
         list.SetTextureAt(1, bad);
         list.SetModelAt(nullptr, bad);
         EXPECT_EQ(list.At(bad), nullptr);
     }
-    // In range but not yet filled.
-    list.DrawAt(1.0f, 5);
-    list.DrawOverAt(1.0f, 5, 0);
-    EXPECT_TRUE(log.calls.empty());
-    list.DestroyAll();
-}
-
-TEST(EffectList, DestroyAllDeletesEachOnceAndKeepsCount)
-{
-    CallLog log;
-    EffectList list;
-    for (int i = 0; i < 3; ++i) {
-        list.Add(new RecordingEffect(&log, "e"));
-    }
-    list.DestroyAll();
-    EXPECT_EQ(log.deleted, 3);
-    EXPECT_EQ(list.count, 3);
-    for (Effect* effect : list.effects) {
-        EXPECT_EQ(effect, nullptr);
-    }
-    list.DestroyAll();  // a second pass finds nothing left to delete
-    EXPECT_EQ(log.deleted, 3);
-}
-
-// Defines only Draw; everything else comes from the base.
-class DrawOnlyEffect : public Effect {
-public:
-    explicit DrawOnlyEffect(CallLog* log) : log_(log) {}
-    void Draw(float) override { log_->calls.push_back("own.Draw"); }
-
-private:
-    CallLog* log_;
-};
-
-TEST(EffectList, BaseDrawOverDrawsNotEvenTheSource)
-{
-    CallLog log;
-    EffectList list;
-    list.Add(new DrawOnlyEffect(&log));
-    list.Add(new RecordingEffect(&log, "source"));
-    list.DrawOverAt(1.0f, 0, 1);
-    list.SetTextureAt(3, 0);
-    list.SetTexturesAt(1, 2, 0);
+    list.DrawAt(1, 2);  // empty entries: nothing
+    list.SetTextureAt(5, 2);
+    list.DrawOverAt(1, 5, 0);
+    list.DrawAt(7, 1);
+    list.DrawOverAt(3, 1, 0);
+    list.DrawOverAt(2, 0, 2);  // empty source entry: null source
+    list.SetTexturesAt(4, 9, 0);
+    list.SetTextureAt(-1, 1);
     list.SetModelAt(nullptr, 0);
-    EXPECT_TRUE(log.calls.empty());
-    list.DrawAt(1.0f, 0);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"own.Draw"}));
     list.DestroyAll();
+    EXPECT_EQ(log, (Calls{"b.Draw 7", "a.Draw 3", "b.DrawOver 3", "a.DrawOverNull 2",
+                          "a.SetTextures 4009", "b.SetTexture -1", "a.SetModelNull 0",
+                          "a.Deleted 0", "b.Deleted 0"}));
 }
 
 }  // namespace

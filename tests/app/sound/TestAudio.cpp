@@ -1,4 +1,4 @@
-// Builders for the sound tests' own MP3 and module data.
+// Builders for the sound tests' own MP3 and module data, and measurements.
 #include "TestAudio.h"
 
 #include <lame.h>
@@ -9,43 +9,29 @@
 namespace sunvale::testaudio {
 
 std::vector<int16_t> SineStereo(int frames, int rate, double frequency, double amplitude) {
-    std::vector<int16_t> pcm(size_t(frames) * 2);
+    std::vector<int16_t> pcm;
     for (int i = 0; i < frames; ++i) {
-        const double v = amplitude * std::sin(2.0 * 3.14159265358979323846 * frequency * i / rate);
-        pcm[size_t(i) * 2] = int16_t(std::lround(v * 32767.0));
-        pcm[size_t(i) * 2 + 1] = pcm[size_t(i) * 2];
+        const auto v = int16_t(std::lround(amplitude * std::sin(2.0 * M_PI * frequency * i / rate) * 32767.0));
+        pcm.insert(pcm.end(), {v, v});
     }
     return pcm;
 }
 
 std::vector<unsigned char> EncodeMp3(const std::vector<int16_t>& stereo, int rate) {
-    std::vector<unsigned char> out;
     lame_global_flags* lame = lame_init();
-    if (lame == nullptr) return out;
+    if (lame == nullptr) return {};
     lame_set_in_samplerate(lame, rate);
     lame_set_out_samplerate(lame, rate);
     lame_set_num_channels(lame, 2);
     lame_set_brate(lame, 128);
     lame_set_quality(lame, 7);
     lame_set_bWriteVbrTag(lame, 1);  // the tag carries encoder delay and padding
-    if (lame_init_params(lame) < 0) {
-        lame_close(lame);
-        return out;
-    }
     const int frames = int(stereo.size() / 2);
-    std::vector<unsigned char> buffer(size_t(frames) * 5 / 4 + 7200 + 16384);
-    int written = lame_encode_buffer_interleaved(lame, const_cast<short*>(stereo.data()), frames,
-                                                 buffer.data(), int(buffer.size()));
-    if (written < 0) {
-        lame_close(lame);
-        return out;
-    }
-    const int flushed = lame_encode_flush(lame, buffer.data() + written, int(buffer.size()) - written);
-    if (flushed < 0) {
-        lame_close(lame);
-        return out;
-    }
-    out.assign(buffer.begin(), buffer.begin() + written + flushed);
+    std::vector<unsigned char> out(size_t(frames) * 5 / 4 + 7200 + 16384);
+    const int written = lame_init_params(lame) < 0 ? -1 : lame_encode_buffer_interleaved(
+        lame, const_cast<short*>(stereo.data()), frames, out.data(), int(out.size()));
+    const int flushed = written < 0 ? -1 : lame_encode_flush(lame, out.data() + written, int(out.size()) - written);
+    out.resize(flushed < 0 ? 0 : size_t(written + flushed));
     // The first frame is a placeholder for the tag; fill it in now that the
     // totals are known.
     unsigned char tag[4096];
@@ -57,55 +43,31 @@ std::vector<unsigned char> EncodeMp3(const std::vector<int16_t>& stereo, int rat
 
 std::vector<unsigned char> MakeTinyMod() {
     constexpr int kSampleWords = 32;
-    std::vector<unsigned char> mod;
-    auto put16 = [&mod](int v) {
-        mod.push_back(uint8_t(v >> 8));
-        mod.push_back(uint8_t(v));
-    };
-    const char title[20] = "sound test";
-    mod.insert(mod.end(), title, title + 20);
+    std::vector<unsigned char> mod(20, 0);  // title
     for (int s = 0; s < 31; ++s) {
-        const char name[22] = "square";
-        mod.insert(mod.end(), name, name + 22);
-        const bool used = s == 0;
-        put16(used ? kSampleWords : 0);    // length in words
-        mod.push_back(0);                  // finetune
-        mod.push_back(used ? 64 : 0);      // volume
-        put16(0);                          // loop start
-        put16(used ? kSampleWords : 1);    // loop length (1 = no loop)
+        const int words = s == 0 ? kSampleWords : 0;
+        mod.insert(mod.end(), 22, 0);  // name
+        // Length in words, finetune, volume, loop start, loop length (1: no loop).
+        mod.insert(mod.end(), {0, uint8_t(words), 0, uint8_t(s == 0 ? 64 : 0), 0, 0, 0, uint8_t(words ? words : 1)});
     }
-    mod.push_back(1);    // song length: one order
-    mod.push_back(127);  // restart byte
-    for (int i = 0; i < 128; ++i) mod.push_back(0);
+    mod.insert(mod.end(), {1, 127});  // one order; restart byte
+    mod.insert(mod.end(), 128, 0);    // order table: pattern 0
     mod.insert(mod.end(), {'M', '.', 'K', '.'});
     std::vector<unsigned char> pattern(64 * 4 * 4, 0);
-    auto cell = [&pattern](int row, int channel) { return &pattern[size_t(row * 4 + channel) * 4]; };
     const int period = 428;  // C-2
-    unsigned char* first = cell(0, 0);
-    first[0] = uint8_t(period >> 8);       // sample high nibble 0
-    first[1] = uint8_t(period & 0xFF);
-    first[2] = uint8_t((1 << 4) | 0x0F);   // sample 1, effect F: speed
-    first[3] = 3;
-    unsigned char* last = cell(7, 0);
-    last[2] = 0x0D;                         // pattern break: the song ends here
+    // Row 0, channel 0: sample 1 at C-2 with effect F (speed 3); row 7: pattern
+    // break, so the song ends there.
+    const unsigned char first[] = {uint8_t(period >> 8), uint8_t(period & 0xFF), (1 << 4) | 0x0F, 3};
+    std::memcpy(pattern.data(), first, 4);
+    pattern[size_t(7 * 4) * 4 + 2] = 0x0D;
     mod.insert(mod.end(), pattern.begin(), pattern.end());
     for (int i = 0; i < kSampleWords * 2; ++i) mod.push_back(uint8_t(i < kSampleWords ? 80 : -80));
     return mod;
 }
 
-double ZeroCrossingRate(const std::vector<int16_t>& stereo, size_t firstFrame, size_t lastFrame, int rate) {
-    int crossings = 0;
-    for (size_t i = firstFrame + 1; i < lastFrame; ++i)
-        if ((stereo[(i - 1) * 2] < 0) != (stereo[i * 2] < 0)) ++crossings;
-    return double(crossings) * rate / double(lastFrame - firstFrame);
-}
-
 double LeftRms(const std::vector<int16_t>& stereo, size_t firstFrame, size_t lastFrame) {
     double sum = 0.0;
-    for (size_t i = firstFrame; i < lastFrame; ++i) {
-        const double v = stereo[i * 2] / 32768.0;
-        sum += v * v;
-    }
+    for (size_t i = firstFrame; i < lastFrame; ++i) sum += std::pow(stereo[i * 2] / 32768.0, 2);
     return std::sqrt(sum / double(lastFrame - firstFrame));
 }
 

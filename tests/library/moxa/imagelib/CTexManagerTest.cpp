@@ -5,53 +5,36 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <png.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "ImageTestFiles.h"
 #include "app/ErrorBox.h"
 #include "app/OffscreenContext.h"
-#include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
 
 namespace sunvale {
 namespace {
 
 using test::Bytes;
 
-int g_messages = 0;
-std::string g_lastMessage;
+std::vector<std::string> g_messages;
 
-void CountMessage(const char* text)
-{
-    ++g_messages;
-    g_lastMessage = text;
-}
-
-GLint TexParameter(GLenum name)
+// A parameter of the bound texture, or with a level of that level.
+GLint Parameter(GLenum name, GLint level = -1)
 {
     GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    if (level < 0)
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    else
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
     return value;
 }
 
-GLint LevelParameter(GLint level, GLenum name)
+// Texels of a level of the bound texture, channels samples each.
+Bytes LevelTexels(GLint level, GLenum format, size_t channels)
 {
-    GLint value = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
-    return value;
-}
-
-// Texels of a level of the bound texture, as RGBA or, for a luminance
-// texture, as luminance (read back as RGBA, luminance lands in R only).
-Bytes LevelTexels(GLint level, GLenum format = GL_RGBA)
-{
-    const size_t channels = format == GL_LUMINANCE ? 1 : 4;
-    Bytes texels(size_t(LevelParameter(level, GL_TEXTURE_WIDTH)) * LevelParameter(level, GL_TEXTURE_HEIGHT) *
-                 channels);
+    Bytes texels(size_t(Parameter(GL_TEXTURE_WIDTH, level)) * Parameter(GL_TEXTURE_HEIGHT, level) * channels);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, texels.data());
     return texels;
@@ -59,51 +42,24 @@ Bytes LevelTexels(GLint level, GLenum format = GL_RGBA)
 
 class CTexManagerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        archive_ = ::testing::TempDir() + "texmanager_" + std::to_string(getpid()) + ".rar";
-        const std::vector<RarPackEntry> entries = {
-            {"data/texture/noize.jpg", test::EncodeJpeg(test::GradientPixels(16, 16, 3), 16, 16, 3), 0},
-            {"data/texture/grey.jpg", test::EncodeJpeg(test::GradientPixels(8, 8, 1), 8, 8, 1), 0},
-            {"data/texture/light.png",
-             test::EncodePng({8, 4, PNG_COLOR_TYPE_RGBA, 8, false, test::GradientPixels(8, 4, 4), 0}), 0},
-            {"data/texture/broken.png", Bytes(100, 0x89), 0},
-        };
-        RarPackOptions options;
-        std::string error;
-        archiveReady_ = WriteRarArchive(archive_.c_str(), entries, options, &error);
-        archiveError_ = error;
-    }
-    static void TearDownTestSuite() { std::remove(archive_.c_str()); }
-
     void SetUp() override
     {
         if (!context_.Create(16, 16)) {
             if (RunningUnderCi()) FAIL() << context_.Error();
             GTEST_SKIP() << "no offscreen OpenGL context: " << context_.Error();
         }
-        ASSERT_TRUE(archiveReady_) << archiveError_;
-        g_messages = 0;
-        g_lastMessage.clear();
-        SetErrorBoxHandler(CountMessage);
+        ASSERT_FALSE(archive_.empty());
+        g_messages.clear();
+        SetErrorBoxHandler([](const char* text) { g_messages.push_back(text); });
     }
     void TearDown() override { SetErrorBoxHandler(nullptr); }
 
-    int32_t Load(const char* fileName, int mipmaps = 0, int wrapMode = 1)
-    {
-        return textures_.LoadTexture(archive_.c_str(), fileName, mipmaps, wrapMode);
-    }
+    int32_t Load(const char* fileName) { return textures_.LoadTexture(archive_.c_str(), fileName, 0, 1); }
 
-    static std::string archive_;
-    static bool archiveReady_;
-    static std::string archiveError_;
+    const std::string& archive_ = test::TestArchive();
     OffscreenContext context_;
     CTexManager textures_;
 };
-
-std::string CTexManagerTest::archive_;
-bool CTexManagerTest::archiveReady_ = false;
-std::string CTexManagerTest::archiveError_;
 
 TEST_F(CTexManagerTest, SameFileSharesOneTextureUntilTheLastRelease)
 {
@@ -111,48 +67,39 @@ TEST_F(CTexManagerTest, SameFileSharesOneTextureUntilTheLastRelease)
     ASSERT_NE(first, -1);
     EXPECT_EQ(Load("data/texture/noize.jpg"), first);
     EXPECT_EQ(Load("DATA/TEXTURE/NOIZE.JPG"), first);
-    EXPECT_TRUE(glIsTexture(GLuint(first)));
-
     textures_.ReleaseTexture(first);
     textures_.ReleaseTexture(first);
     EXPECT_TRUE(glIsTexture(GLuint(first)));
     textures_.ReleaseTexture(first);
     EXPECT_FALSE(glIsTexture(GLuint(first)));
-    EXPECT_EQ(g_messages, 0);
-
-    // Loaded afresh after the deletion.
-    const int32_t again = Load("data/texture/noize.jpg");
-    ASSERT_NE(again, -1);
-    EXPECT_TRUE(glIsTexture(GLuint(again)));
+    EXPECT_TRUE(g_messages.empty());
 }
 
 // A cache hit compares the file name only: neither archive nor settings.
 TEST_F(CTexManagerTest, CacheHitKeepsTheFirstLoadsSettings)
 {
-    const int32_t texture = Load("data/texture/light.png", 0, 1);
+    const int32_t texture = textures_.LoadTexture(archive_.c_str(), "data/texture/light.png", 0, 0);
     ASSERT_NE(texture, -1);
-    EXPECT_EQ(textures_.LoadTexture("elsewhere.rar", "Data/Texture/Light.PNG", 1, 0), texture);
+    EXPECT_EQ(textures_.LoadTexture("elsewhere.rar", "Data/Texture/Light.PNG", 1, 1), texture);
     glBindTexture(GL_TEXTURE_2D, GLuint(texture));
-    EXPECT_EQ(TexParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(TexParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
-    EXPECT_EQ(TexParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(g_messages, 0);
+    EXPECT_EQ(Parameter(GL_TEXTURE_INTERNAL_FORMAT, 0), 4);
+    EXPECT_EQ(Parameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
+    EXPECT_EQ(Parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_TRUE(g_messages.empty());
 }
 
-TEST_F(CTexManagerTest, MissingFileShowsTheMessageOnEveryCallAndCachesNothing)
+TEST_F(CTexManagerTest, FailuresShowTheMessageOnEveryCallAndCacheNothing)
 {
+    const std::string absent =
+        "[CTexManager :: LoadTexture] Can't load file : RARFile " + archive_ + " FileName data/texture/absent.jpg";
     EXPECT_EQ(Load("data/texture/absent.jpg"), -1);
-    EXPECT_EQ(g_messages, 1);
-    EXPECT_EQ(g_lastMessage, "[CTexManager :: LoadTexture] Can't load file : RARFile " + archive_ +
-                                 " FileName data/texture/absent.jpg");
+    EXPECT_EQ(g_messages, std::vector<std::string>{absent});
     EXPECT_EQ(Load("data/texture/absent.jpg"), -1);
-    EXPECT_EQ(g_messages, 2);
-
-    EXPECT_EQ(Load("data/texture/broken.png"), -1);
-    EXPECT_EQ(g_messages, 3);
+    EXPECT_EQ(Load("data/readme.txt"), -1);  // not an image
+    EXPECT_EQ(g_messages.size(), 3u);
 
     // Releasing -1 does not touch a live texture's count.
-    const int32_t texture = Load("data/texture/grey.jpg");
+    const int32_t texture = Load("data/texture/noize.jpg");
     ASSERT_NE(texture, -1);
     textures_.ReleaseTexture(-1);
     EXPECT_TRUE(glIsTexture(GLuint(texture)));
@@ -160,103 +107,28 @@ TEST_F(CTexManagerTest, MissingFileShowsTheMessageOnEveryCallAndCachesNothing)
     EXPECT_FALSE(glIsTexture(GLuint(texture)));
 }
 
-TEST_F(CTexManagerTest, ImagesBecomeLuminanceRgbAndRgbaTextures)
+// Formats by depth; each mip level holds the truncated 2 x 2 averages of the
+// one before, a level one texel high or wide using its row or column twice.
+TEST_F(CTexManagerTest, FormatsAndMipChainsOfTruncatedAverages)
 {
-    struct Case {
-        const char* file;
-        GLint internalFormat;
-    };
-    for (Case c : {Case{"data/texture/grey.jpg", 1}, Case{"data/texture/noize.jpg", 3},
-                   Case{"data/texture/light.png", 4}}) {
-        const int32_t texture = Load(c.file);
-        ASSERT_NE(texture, -1) << c.file;
-        glBindTexture(GL_TEXTURE_2D, GLuint(texture));
-        EXPECT_EQ(LevelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), c.internalFormat) << c.file;
-        EXPECT_EQ(LevelParameter(1, GL_TEXTURE_WIDTH), 0) << c.file;  // one level only
-    }
-    glBindTexture(GL_TEXTURE_2D, GLuint(Load("data/texture/grey.jpg")));
-    EXPECT_GT(LevelParameter(0, GL_TEXTURE_LUMINANCE_SIZE), 0);
-    EXPECT_EQ(LevelParameter(0, GL_TEXTURE_RED_SIZE), 0);
-    GLint envMode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
-    EXPECT_EQ(envMode, GL_MODULATE);
-}
+    const Bytes rgb = {10, 255, 0, 20, 255, 1, 100, 0, 200, 101, 3, 200,   // 4 x 2, top row
+                       30, 254, 3, 41, 255, 2, 102, 1, 201, 103, 0, 203};  // bottom row
+    ASSERT_NE(textures_.UploadTexture(rgb.data(), 4, 2, 24, 1, 2), -1);
+    EXPECT_EQ(Parameter(GL_TEXTURE_INTERNAL_FORMAT, 0), 3);
+    EXPECT_EQ(Parameter(GL_TEXTURE_WRAP_S), 0x8370);  // mirrored repeat
+    EXPECT_EQ(Parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    // (10+20+30+41)/4 = 25.25, (255+255+254+255)/4 = 254.75, (0+1+3+2)/4 = 1.5, ...
+    EXPECT_EQ(LevelTexels(1, GL_RGB, 3), (Bytes{25, 254, 1, 101, 1, 201}));
+    EXPECT_EQ(LevelTexels(2, GL_RGB, 3), (Bytes{63, 127, 101}));  // (25+101)*2/4, (254+1)*2/4, (1+201)*2/4
+    EXPECT_EQ(Parameter(GL_TEXTURE_WIDTH, 3), 0);
 
-TEST_F(CTexManagerTest, WrapModesAndNone)
-{
-    const Bytes pixels(4 * 4 * 3, 100);
-    struct Case {
-        int wrapMode;
-        GLint expected;
-    };
-    // "None" sets nothing, which leaves OpenGL's default, GL_REPEAT, even
-    // right after a clamped texture.
-    for (Case c : {Case{0, GL_CLAMP}, Case{1, GL_REPEAT}, Case{2, 0x8370}, Case{0, GL_CLAMP}, Case{7, GL_REPEAT}}) {
-        const int32_t texture = textures_.UploadTexture(pixels.data(), 4, 4, 24, 0, c.wrapMode);
-        ASSERT_NE(texture, -1);
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(bound, texture);  // left bound
-        EXPECT_EQ(TexParameter(GL_TEXTURE_WRAP_S), c.expected) << c.wrapMode;
-        EXPECT_EQ(TexParameter(GL_TEXTURE_WRAP_T), c.expected) << c.wrapMode;
-        EXPECT_EQ(TexParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    }
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST_F(CTexManagerTest, UnsupportedDepthMakesNoTexture)
-{
-    glBindTexture(GL_TEXTURE_2D, 0);
-    const Bytes pixels(4 * 4 * 2, 7);
-    EXPECT_EQ(textures_.UploadTexture(pixels.data(), 4, 4, 16, 0, 0), -1);
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
-    EXPECT_EQ(g_messages, 0);
-}
-
-// 4 x 2 RGB: level 1 is 2 x 1 of truncated 2 x 2 averages, level 2 is 1 x 1
-// from a one-texel-high level (its row used twice), and nothing follows.
-TEST_F(CTexManagerTest, MipChainOfTruncatedAverages)
-{
-    const Bytes pixels = {
-        10, 255, 0,   20, 255, 1,    100, 0, 200, 101, 3, 200,  // top row
-        30, 254, 3,   41, 255, 2,    102, 1, 201, 103, 0, 203,  // bottom row
-    };
-    const int32_t texture = textures_.UploadTexture(pixels.data(), 4, 2, 24, 1, 1);
-    ASSERT_NE(texture, -1);
-    EXPECT_EQ(TexParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    ASSERT_EQ(LevelParameter(1, GL_TEXTURE_WIDTH), 2);
-    ASSERT_EQ(LevelParameter(1, GL_TEXTURE_HEIGHT), 1);
-    ASSERT_EQ(LevelParameter(2, GL_TEXTURE_WIDTH), 1);
-    ASSERT_EQ(LevelParameter(2, GL_TEXTURE_HEIGHT), 1);
-    EXPECT_EQ(LevelParameter(3, GL_TEXTURE_WIDTH), 0);
-    EXPECT_EQ(LevelParameter(1, GL_TEXTURE_INTERNAL_FORMAT), 3);
-
-    // (10+20+30+41)/4 = 25.25, (255+255+254+255)/4 = 254.75, (0+1+3+2)/4 = 1.5
-    // (100+101+102+103)/4 = 101.5, (0+3+1+0)/4 = 1, (200+200+201+203)/4 = 201
-    EXPECT_EQ(LevelTexels(1), (Bytes{25, 254, 1, 255, 101, 1, 201, 255}));
-    // (25+101)*2/4 = 63, (254+1)*2/4 = 127.5, (1+201)*2/4 = 101
-    EXPECT_EQ(LevelTexels(2), (Bytes{63, 127, 101, 255}));
-}
-
-TEST_F(CTexManagerTest, MipChainOfOneTexelWideLuminanceAndOfOneTexel)
-{
     const Bytes column = {9, 200, 7, 100};  // 1 x 4
-    const int32_t texture = textures_.UploadTexture(column.data(), 1, 4, 8, 1, 0);
-    ASSERT_NE(texture, -1);
-    ASSERT_EQ(LevelParameter(1, GL_TEXTURE_WIDTH), 1);
-    ASSERT_EQ(LevelParameter(1, GL_TEXTURE_HEIGHT), 2);
-    // (9+9+200+200)/4 = 104.5, (7+7+100+100)/4 = 53.5; then (104+104+53+53)/4 = 78.5
-    EXPECT_EQ(LevelTexels(1, GL_LUMINANCE), (Bytes{104, 53}));
-    EXPECT_EQ(LevelTexels(2, GL_LUMINANCE), (Bytes{78}));
-    EXPECT_EQ(LevelParameter(3, GL_TEXTURE_WIDTH), 0);
-
-    const Bytes texel = {1, 2, 3, 4};
-    ASSERT_NE(textures_.UploadTexture(texel.data(), 1, 1, 32, 1, 0), -1);
-    EXPECT_EQ(LevelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), 4);
-    EXPECT_EQ(LevelParameter(1, GL_TEXTURE_WIDTH), 0);
-    EXPECT_EQ(LevelTexels(0), texel);
+    ASSERT_NE(textures_.UploadTexture(column.data(), 1, 4, 8, 1, 0), -1);
+    EXPECT_EQ(Parameter(GL_TEXTURE_INTERNAL_FORMAT, 0), 1);
+    EXPECT_EQ(LevelTexels(1, GL_LUMINANCE, 1), (Bytes{104, 53}));  // (9+9+200+200)/4, (7+7+100+100)/4
+    EXPECT_EQ(LevelTexels(2, GL_LUMINANCE, 1), (Bytes{78}));       // (104+104+53+53)/4
+    EXPECT_EQ(Parameter(GL_TEXTURE_WIDTH, 3), 0);
+    EXPECT_EQ(textures_.UploadTexture(column.data(), 1, 2, 16, 0, 0), -1);  // no 16-bit textures
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "library/moxa/imagelib/rarlib/rarpacker/RarChecksum.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
 
 namespace sunvale {
 
@@ -83,7 +83,7 @@ bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error) {
                 return false;
             }
             e.name.assign(reinterpret_cast<const char*>(b + kFileHeaderFixed), nameSize);
-            e.headerCrcOk = (RarChecksum::Of(b + 2, headSize - 2u) & 0xFFFF) == Get16(b);
+            e.headerCrcOk = (RarCrc32::Checksum(b + 2, headSize - 2u) & 0xFFFF) == Get16(b);
             e.dataOffset = pos + headSize;
             entries_.push_back(std::move(e));
         }

@@ -8,7 +8,7 @@
 
 #include "library/moxa/imagelib/rarlib/rarpacker/RarAudioEncoder.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarBitWriter.h"
-#include "library/moxa/imagelib/rarlib/rarpacker/RarChecksum.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarLzEncoder.h"
 
 namespace sunvale {
@@ -47,7 +47,7 @@ void Put32(std::vector<uint8_t>* out, uint32_t v) {
 
 // Header CRC: low 16 bits of CRC-32 over the header from its type byte on.
 void SealHeader(std::vector<uint8_t>* out, size_t headerStart) {
-    const uint32_t crc = RarChecksum::Of(out->data() + headerStart + 2, out->size() - headerStart - 2);
+    const uint32_t crc = RarCrc32::Checksum(out->data() + headerStart + 2, out->size() - headerStart - 2);
     (*out)[headerStart] = static_cast<uint8_t>(crc);
     (*out)[headerStart + 1] = static_cast<uint8_t>(crc >> 8);
 }
@@ -187,7 +187,7 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
         for (char& c : name)
             if (c == '/') c = '\\';
         const uint32_t size = static_cast<uint32_t>(e.data.size());
-        const uint32_t crc = RarChecksum::Of(e.data.data(), e.data.size());
+        const uint32_t crc = RarCrc32::Checksum(e.data.data(), e.data.size());
         uint16_t flags = kLongBlock | kFileWindow1M;
         uint8_t method = kMethodStored;
         std::vector<uint8_t> packed;

@@ -52,6 +52,20 @@ inline uint32_t DecodeSymbolPlain(RarBitInput& in, const HuffTable& table) {
   return SymbolAt(table, b, n);
 }
 
+// The symbol whose code begins at bit 63 of `word` (bits as from
+// RarBitBuffer::Word); sets `length` to the code's length. Same result as
+// DecodeSymbolPlain, short codes through the quick table.
+inline uint32_t DecodeWord(const HuffTable& table, uint64_t word, uint32_t& length) {
+  const uint32_t entry = table.quick[word >> (64 - HuffTable::kQuickBits)];
+  if (__builtin_expect(entry != 0, 1)) {
+    length = entry >> 12;
+    return entry & 0x0FFF;
+  }
+  const uint32_t b = uint32_t(word >> 48) & 0xFFFE;
+  length = CodeLength(table, b, HuffTable::kQuickBits + 1);
+  return SymbolAt(table, b, length);
+}
+
 // Same result as DecodeSymbolPlain, short codes through the quick table.
 inline uint32_t DecodeSymbol(RarBitInput& in, const HuffTable& table) {
   const uint32_t entry = table.quick[in.Peek16() >> (16 - HuffTable::kQuickBits)];

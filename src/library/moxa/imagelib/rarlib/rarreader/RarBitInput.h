@@ -36,6 +36,12 @@ public:
     return v;
   }
 
+  uint32_t BitPos() const { return inPos * 8 + inBit; }
+  void SetBitPos(uint32_t bitPos) {
+    inPos = bitPos >> 3;
+    inBit = bitPos & 7;
+  }
+
   // True once more bits were consumed than the buffer holds valid bytes.
   bool Exhausted() const { return inPos > readTop || (inPos == readTop && inBit != 0); }
 

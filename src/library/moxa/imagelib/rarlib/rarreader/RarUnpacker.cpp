@@ -16,6 +16,8 @@
 #include <array>
 #include <cstring>
 
+#include "library/moxa/imagelib/rarlib/rarreader/AudioRunDecoder.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarBitBuffer.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarInput.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarLog.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarState.h"
@@ -64,8 +66,6 @@ constexpr std::array<uint32_t, 8> kShortBase = BasesFromBits(kShortBits);
 static_assert(kLengthBase[27] == 224, "length bases");
 static_assert(kDistBase[47] == 983040, "distance bases");
 static_assert(kShortBase[7] == 192, "short distance bases");
-
-uint32_t ExtraBits(RarBitInput& in, uint32_t n) { return n ? in.GetBits(n) : 0; }
 
 // Copies fewer than 8 bytes whose source and destination do not overlap,
 // or whose source lies ahead of the destination (then each load reads the
@@ -154,88 +154,52 @@ inline void RememberMatch(RarState& s, uint32_t length, uint32_t distance) {
   s.lastLength = length;
 }
 
-// The symbol loop. Works on local copies of the bit input, the window
-// position and the remaining count (the window's byte stores would otherwise
-// force them back to memory after every byte); they are written back around
-// every call that uses the module state.
-bool DecodeSymbols(RarState& s) {
+// Decodes LZ symbols into the window until a limit of `run` is reached or
+// symbol 269 (new tables) is read. One refill of the bit buffer serves a
+// whole symbol with its extra bits and distance (at most 51 bits).
+void DecodeLzRun(RarState& s, SymbolRun& run) {
   uint8_t* const window = s.window;
-  RarBitInput in = s.input;
-  uint32_t pos = s.windowPos;
-  int32_t remaining = s.remaining;
-  auto save = [&] {
-    s.input = in;
-    s.windowPos = pos & kWindowMask;
-    s.remaining = remaining;
-  };
-  auto load = [&] {
-    in = s.input;
-    pos = s.windowPos;
-    remaining = s.remaining;
-  };
-  auto copyMatch = [&](uint32_t length, uint32_t distance) {
-    RememberMatch(s, length, distance);
-    remaining -= int32_t(length);
-    pos = CopyBytes(window, pos, length, distance);
-  };
-
-  while (remaining >= 0) {
-    pos &= kWindowMask;
-    if (in.inPos > kRefillMainLoop) {
-      save();
-      RefillInput(s, false);
-      load();
-    }
-    // The packed data ended inside the last symbol: stop, the output is
-    // incomplete (stale buffer bytes are not decoded).
-    if (in.Exhausted()) break;
-    if (((s.writePos - pos) & kWindowMask) < kFlushMargin && s.writePos != pos) {
-      save();
-      FlushWindow(s);
-      load();
-      if (remaining < 0) break;  // output overrun
-    }
-
-    if (s.audioMode) {
-      const uint32_t symbol = DecodeSymbol(in, s.audioTables[s.curChannel]);
-      if (symbol == 256) {
-        save();
-        const bool ok = ReadCodeTables(s);
-        load();
-        if (!ok) break;
-        continue;
-      }
-      window[pos++] = PredictAudio(s.audio[s.curChannel], s.channelDelta, symbol);
-      if (++s.curChannel >= s.channels) s.curChannel = 0;
-      --remaining;
+  const HuffTable& mainTable = s.mainTable;
+  RarBitBuffer bits(s.input.buffer, run.bitPos);
+  const uint32_t limit = run.limit;
+  const uint32_t bitLimit = run.bitLimit;
+  uint32_t pos = run.pos;
+  uint32_t produced = 0;
+  bool tableSwitch = false;
+  do {
+    bits.Refill();
+    uint32_t n;
+    const uint32_t symbol = DecodeWord(mainTable, bits.Word(), n);
+    bits.Drop(n);
+    if (symbol < 256) {
+      window[pos] = uint8_t(symbol);
+      pos = (pos + 1) & kWindowMask;
+      ++produced;
       continue;
     }
-
-    const uint32_t symbol = DecodeSymbol(in, s.mainTable);
-    if (symbol < 256) {
-      window[pos++] = uint8_t(symbol);
-      --remaining;
-    } else if (symbol >= 270) {
+    uint32_t length;
+    uint32_t distance;
+    if (symbol >= 270) {
       const uint32_t code = symbol - 270;
-      uint32_t length = kLengthBase[code] + 3 + ExtraBits(in, kLengthBits[code]);
-      const uint32_t distCode = DecodeSymbol(in, s.distTable);
-      const uint32_t distance = kDistBase[distCode] + 1 + ExtraBits(in, kDistBits[distCode]);
+      length = kLengthBase[code] + 3 + bits.Take(kLengthBits[code]);
+      const uint32_t distCode = DecodeWord(s.distTable, bits.Word(), n);
+      bits.Drop(n);
+      distance = kDistBase[distCode] + 1 + bits.Take(kDistBits[distCode]);
       if (distance >= 0x2000) {
         ++length;
         if (distance >= 0x40000) ++length;
       }
-      copyMatch(length, distance);
     } else if (symbol == 269) {
-      save();
-      const bool ok = ReadCodeTables(s);
-      load();
-      if (!ok) break;
+      tableSwitch = true;
+      break;
     } else if (symbol == 256) {
-      copyMatch(s.lastLength, s.lastDist);
+      length = s.lastLength;
+      distance = s.lastDist;
     } else if (symbol < 261) {
-      const uint32_t distance = s.distCache[(s.distCount - (symbol - 256)) & 3];
-      const uint32_t code = DecodeSymbol(in, s.repTable);
-      uint32_t length = kLengthBase[code] + 2 + ExtraBits(in, kLengthBits[code]);
+      distance = s.distCache[(s.distCount - (symbol - 256)) & 3];
+      const uint32_t code = DecodeWord(s.repTable, bits.Word(), n);
+      bits.Drop(n);
+      length = kLengthBase[code] + 2 + bits.Take(kLengthBits[code]);
       if (distance >= 0x101) {
         ++length;
         if (distance >= 0x2000) {
@@ -243,13 +207,64 @@ bool DecodeSymbols(RarState& s) {
           if (distance >= 0x40000) ++length;
         }
       }
-      copyMatch(length, distance);
     } else {
       const uint32_t code = symbol - 261;
-      copyMatch(2, kShortBase[code] + 1 + ExtraBits(in, kShortBits[code]));
+      distance = kShortBase[code] + 1 + bits.Take(kShortBits[code]);
+      length = 2;
     }
+    RememberMatch(s, length, distance);
+    produced += length;
+    pos = CopyBytes(window, pos, length, distance);
+  } while (produced < limit && bits.BitPos() <= bitLimit);
+  run.bitPos = bits.BitPos();
+  run.pos = pos;
+  run.produced = produced;
+  run.tableSwitch = tableSwitch;
+}
+
+// The symbol loop. Before each run of symbols it makes the checks due before
+// a symbol (input refill, end of input, window flush) and works out how far
+// the run may go before any of them could be due again; the runs then decode
+// without per-symbol checks.
+bool DecodeSymbols(RarState& s) {
+  RarBitInput& in = s.input;
+  while (s.remaining >= 0) {
+    s.windowPos &= kWindowMask;
+    if (in.inPos > kRefillMainLoop) RefillInput(s, false);
+    // The packed data ended inside the last symbol: stop, the output is
+    // incomplete (stale buffer bytes are not decoded).
+    if (in.Exhausted()) break;
+    const uint32_t unflushed = (s.writePos - s.windowPos) & kWindowMask;
+    if (unflushed < kFlushMargin && unflushed != 0) {
+      FlushWindow(s);
+      if (s.remaining < 0) break;  // output overrun
+      continue;
+    }
+
+    // The run ends before a symbol that would find the input position past
+    // the refill point or past the valid bytes, the window within the flush
+    // margin of unflushed bytes, or no output left to produce. A symbol
+    // writes at most 260 bytes, less than the margin, so the run cannot step
+    // over the flush point.
+    SymbolRun run;
+    run.bitPos = in.BitPos();
+    const uint32_t refillBit = kRefillMainLoop * 8 + 7;
+    run.bitLimit = in.readTop * 8 < refillBit ? in.readTop * 8 : refillBit;
+    run.pos = s.windowPos;
+    const uint32_t room = (unflushed == 0 ? kWindowSize : unflushed) - (kFlushMargin - 1);
+    const uint32_t toProduce = uint32_t(s.remaining) + 1;
+    run.limit = toProduce < room ? toProduce : room;
+    if (s.audioMode) {
+      DecodeAudioRun(s, run);
+    } else {
+      DecodeLzRun(s, run);
+    }
+    in.SetBitPos(run.bitPos);
+    s.windowPos = run.pos;
+    s.remaining -= int32_t(run.produced);
+    if (run.tableSwitch && !ReadCodeTables(s)) break;
   }
-  save();
+  s.windowPos &= kWindowMask;
   return !in.Exhausted() && s.tablesValid;
 }
 

@@ -1,5 +1,5 @@
-// Deterministic test inputs for the packer tests and benchmark, and helpers
-// that check an archive with the show's reader and with unar.
+// Deterministic test inputs for the packer tests and benchmark, and the
+// check of a packed archive with the show's reader and with unar.
 #pragma once
 
 #include <cstdint>
@@ -11,39 +11,23 @@
 namespace sunvale {
 namespace rartest {
 
-constexpr uint32_t kDosTime = (45u << 25) | (6u << 21) | (15u << 16) | (12u << 11);  // 2025-06-15 12:00
-
 // Word soup with repeated sentences, like prose or a log.
 std::vector<uint8_t> MakeText(size_t size, uint32_t seed);
-// Noise with some structure (varying byte ranges), hard to pack.
+// Noise with some structure (every third 512-byte stretch holds 6-bit values).
 std::vector<uint8_t> MakeBinary(size_t size, uint32_t seed);
-// Interleaved 16-bit little-endian samples: a few sines plus a little noise.
-std::vector<uint8_t> MakeSamples16(size_t frames, int channels, uint32_t seed);
-// 8-bit samples for `channels` interleaved byte channels.
-std::vector<uint8_t> MakeSamples8(size_t frames, int channels, uint32_t seed);
-// A RIFF/WAVE file around MakeSamples16.
+// Interleaved little-endian samples of 1 or 2 bytes: a few sines and noise.
+std::vector<uint8_t> MakeSamples(size_t frames, int channels, int bytesPerSample, uint32_t seed);
+// A RIFF/WAVE file around 16-bit samples.
 std::vector<uint8_t> MakeWav16(size_t frames, int channels, uint32_t seed);
 
-RarPackEntry Entry(const std::string& name, std::vector<uint8_t> data);
-
-// A fresh empty folder under the system's temporary folder.
-std::string MakeTempDir(const std::string& tag);
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes);
-
-// Packs entries into dir/name and returns the archive path ("" on failure).
-std::string PackToFile(const std::string& dir, const std::string& name, const std::vector<RarPackEntry>& entries,
-                       const RarPackOptions& options, std::vector<uint8_t>* archive = nullptr);
-
-// Extracts one entry through RarExtract; false when refused.
-bool ExtractWithReader(const std::string& archive, const std::string& name, std::vector<uint8_t>* bytes);
-
-// Runs unar on the archive and compares every entry with the expected data.
-// Returns "" when all match, else a description of the first difference.
-std::string CheckWithUnar(const std::string& archive, const std::vector<RarPackEntry>& entries);
-
-// Checks every entry with RarExtract (in archive order) and with unar.
-std::string CheckArchive(const std::string& archive, const std::vector<RarPackEntry>& entries);
+// A folder under the system's temporary folder, made once, removed at exit.
+const std::string& TempDir();
+// Packs the entries into TempDir()/name, then extracts each entry with
+// RarExtract (a fresh call each, so a solid entry needs all before it) and
+// all with unar, and compares. Returns "" when all match, else the first
+// problem.
+std::string RoundTrip(const std::string& name, const std::vector<RarPackEntry>& entries,
+                      const RarPackOptions& options, std::vector<uint8_t>* archive = nullptr);
 
 }  // namespace rartest
 }  // namespace sunvale

@@ -1,0 +1,404 @@
+// The effects rendered for real in an offscreen context: geometry and
+// colours captured in feedback mode (GL_3D_COLOR_TEXTURE), the GL state each
+// effect leaves behind, the image quad's blending and pixels, and the random
+// numbers each effect takes from the shared generator.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/OffscreenContext.h"
+#include "app/Random.h"
+#include "effects/CFadeEffect.h"
+#include "effects/CImageQuadEffect.h"
+#include "effects/CPlaneFanEffect.h"
+#include "effects/CPlaneStarEffect.h"
+#include "effects/CScanlineNoiseEffect.h"
+
+namespace sunvale {
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+struct Vertex { float x, y, z; std::array<float, 4> rgba; float s, t; };  // x, y, z in eye space
+struct Corner { float x, y, z, s, t; };
+using Mat4 = std::array<float, 16>;
+
+// Every test starts with an orthographic box x, y in [-1000, 1000], z in
+// [-4000, 4000] on the 1000 x 1000 viewport (nothing the effects draw is
+// clipped), an identity modelview and culling off.
+class EffectRender : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        context_ = std::make_unique<OffscreenContext>();
+        if (!context_->Create(1000, 1000)) context_.reset();
+    }
+    static void TearDownTestSuite() { context_.reset(); }
+    void SetUp() override
+    {
+        if (context_ == nullptr) {
+            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
+            GTEST_SKIP() << "no offscreen OpenGL context";
+        }
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-1000, 1000, -1000, 1000, -4000, 4000);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_CULL_FACE);
+    }
+    static inline std::unique_ptr<OffscreenContext> context_;
+};
+
+// Vertices of the polygons that draw produces, mapped back to eye space.
+std::vector<Vertex> Capture(const std::function<void()>& draw)
+{
+    std::vector<GLfloat> b(1 << 17);
+    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR_TEXTURE, b.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint used = glRenderMode(GL_RENDER);
+    std::vector<Vertex> out;
+    GLint p = 0;
+    while (p + 1 < used && b[p] == GL_POLYGON_TOKEN) {
+        int n = static_cast<int>(b[p + 1]);
+        for (p += 2; n-- > 0 && p + 11 <= used; p += 11) {  // x y z, r g b a, s t r q
+            out.push_back({(b[p] / 500 - 1) * 1000, (b[p + 1] / 500 - 1) * 1000,
+                           (1 - 2 * b[p + 2]) * 4000, {b[p + 3], b[p + 4], b[p + 5], b[p + 6]},
+                           b[p + 7], b[p + 8]});
+        }
+    }
+    EXPECT_EQ(p, used) << "feedback overflow or other than polygons";
+    return out;
+}
+
+// The modelview matrix that ops build from the identity.
+Mat4 MatrixOf(const std::function<void()>& ops)
+{
+    Mat4 m{};
+    glPushMatrix();
+    glLoadIdentity();
+    ops();
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    glPopMatrix();
+    return m;
+}
+
+// A rectangle from (x0, y0) to (x1, y1) in the plane z of m, corners
+// clockwise from (x0, y0), which has texture (u, v); the texture spans 1 x h.
+std::vector<Corner> Square(const Mat4& m, float x0, float y0, float x1, float y1, float z,
+                           float u = 0, float v = 0, float h = 1)
+{
+    const auto at = [&](float x, float y, float s, float t) -> Corner {
+        return {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+                m[2] * x + m[6] * y + m[10] * z + m[14], s, t};
+    };
+    return {at(x0, y0, u, v), at(x1, y0, u + 1, v), at(x1, y1, u + 1, v + h), at(x0, y1, u, v + h)};
+}
+
+// Sixteen 600 x 600 planes, the first at base, each next turned by step
+// degrees about (ax, ay, az), texture offset u.
+std::vector<Corner> PlaneStack(const std::function<void()>& base, float step, float ax, float ay,
+                               float az, float u)
+{
+    std::vector<Corner> out;
+    for (int p = 0; p < 16; ++p) {
+        const Mat4 m = MatrixOf([&] { base(); glRotatef(step * p, ax, ay, az); });
+        for (const Corner& c : Square(m, -300, 300, 300, -300, 0, u)) out.push_back(c);
+    }
+    return out;
+}
+
+// Every vertex is one of the corners, every corner is drawn, all in rgba.
+void ExpectDrawn(const std::vector<Vertex>& vertices, const std::vector<Corner>& corners,
+                 const std::array<float, 4>& rgba)
+{
+    std::vector<bool> seen(corners.size());
+    for (const Vertex& v : vertices) {
+        bool matched = false;
+        for (size_t c = 0; c < corners.size(); ++c) {
+            const Corner& e = corners[c];
+            if (std::fabs(v.x - e.x) <= 0.05f && std::fabs(v.y - e.y) <= 0.05f &&
+                std::fabs(v.z - e.z) <= 0.2f && std::fabs(v.s - e.s) <= 1e-4f &&
+                std::fabs(v.t - e.t) <= 1e-4f) {
+                seen[c] = matched = true;
+            }
+        }
+        EXPECT_TRUE(matched) << "stray vertex " << v.x << ", " << v.y << ", " << v.z;
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(v.rgba[i], rgba[i], 1e-5f) << "channel " << i;
+    }
+    for (size_t c = 0; c < corners.size(); ++c) EXPECT_TRUE(seen[c]) << "corner " << c;
+}
+
+// The fan's transform at t: down the view, spin about X, sway about Z
+// (10 degrees at t = 0), turned round about Y; and its alpha.
+void FanMotion(float t)
+{
+    glTranslatef(0, 0, -400);
+    glRotatef(0.5f * t, 1, 0, 0);
+    glRotatef(30 * std::sin(t * 0.005f * 0.33333334f) + 10, 0, 0, 1);
+    glRotatef(180, 0, 1, 0);
+}
+float FanAlpha(float t)
+{
+    const float s = std::sin(0.01f * t);
+    return (0.15f * s + 0.45f) * (0.1f * s + 0.3f);
+}
+
+TEST_F(EffectRender, ImageQuadCornersPlacementAndColour)
+{
+    CImageQuadEffect quad;  // at (0, 0, -100), its plane at z = -7
+    ExpectDrawn(Capture([&] { quad.Draw(0); }), Square(MatrixOf([] {}), -15, 15, 15, -15, -107),
+                {1, 1, 1, 1});
+
+    glTranslatef(500, 0, 0);  // replaced by the quad's own placement
+    quad.position[0] = 3, quad.position[1] = -2, quad.position[2] = -15;
+    quad.scale[0] = 2, quad.scale[1] = 0.5f;
+    quad.angle = 90, quad.axis[1] = 0, quad.axis[2] = 1;
+    quad.color[0] = 0.25f, quad.color[3] = 0.5f;
+    const Mat4 m =
+        MatrixOf([] { glTranslatef(3, -2, -15), glScalef(2, 0.5f, 1), glRotatef(90, 0, 0, 1); });
+    ExpectDrawn(Capture([&] { quad.Draw(123); }), Square(m, -15, 15, 15, -15, -7),
+                {0.25f, 1, 1, 0.5f});
+}
+
+TEST_F(EffectRender, ImageQuadPixelsModulateItsTextureOrShowItsColourAlone)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    const uint8_t texel[4] = {200, 100, 40, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    CImageQuadEffect quad;  // over the whole view, opaque whatever the mode
+    quad.scale[0] = quad.scale[1] = 100, quad.blend = 0, quad.blendMode = 0;
+    const std::array<int32_t, 2> cases[] = {{static_cast<int32_t>(name), 0x646428}, {-1, 0x00FFFF}};
+    for (const auto& [texture, rgb] : cases) {
+        quad.SetTexture(texture);
+        quad.color[0] = texture < 0 ? 0.0f : 0.5f;
+        glClear(GL_COLOR_BUFFER_BIT);
+        quad.Draw(0);
+        const uint32_t pixel = context_->PixelAt(500, 500) >> 8;
+        for (int shift : {0, 8, 16}) {
+            EXPECT_NEAR(static_cast<int>((pixel >> shift) & 0xFF), (rgb >> shift) & 0xFF, 2)
+                << "texture " << texture;
+        }
+    }
+    EXPECT_FALSE(glIsTexture(static_cast<GLuint>(-1)));  // a failed texture is never bound
+}
+
+TEST_F(EffectRender, FanPlanesMoveWithTimeAndAlphaSpansPoint06ToPoint24)
+{
+    CPlaneFanEffect fan;
+    float lowest = 1, highest = 0;
+    for (int t = 0; t < 629; ++t) {  // one period of sin(0.01 t)
+        glLoadIdentity();
+        const auto vertices = Capture([&] { fan.Draw(static_cast<float>(t)); });
+        ASSERT_EQ(vertices.size(), 96u);  // two triangles per plane
+        lowest = std::min(lowest, vertices[0].rgba[3]);
+        highest = std::max(highest, vertices[0].rgba[3]);
+        if (t == 0 || t == 130) {  // t = 0: no spin, sway 10, offset 0, alpha 0.135
+            ExpectDrawn(vertices, PlaneStack([t] { FanMotion(t); }, 6, 1, 0, 0, 0.001f * t),
+                        {1, 1, 1, t == 0 ? 0.135f : FanAlpha(t)});
+        }
+    }
+    EXPECT_TRUE(lowest >= 0.06f - 1e-6f && lowest < 0.06f + 1e-4f) << lowest;
+    EXPECT_TRUE(highest <= 0.24f + 1e-6f && highest > 0.24f - 1e-4f) << highest;
+}
+
+TEST_F(EffectRender, StarSixteenPlanesInFixedColourWhateverTheTime)
+{
+    const auto base = [] { glTranslatef(10, -10, -300), glRotatef(33, 0, 1, 0); };
+    base();
+    const auto corners = PlaneStack(base, 45, 0, 1, 0, 0);
+    CPlaneStarEffect star;
+    for (float t : {0.0f, 5000.0f}) {
+        const auto vertices = Capture([&] { star.Draw(t); });
+        EXPECT_EQ(vertices.size(), 96u);
+        ExpectDrawn(vertices, corners, {0.3f, 0.3f, 0.3f, 1});
+    }
+}
+
+TEST_F(EffectRender, FadeOverlayCoversTheViewWithItsAlpha)
+{
+    CFadeEffect fade;
+    fade.color[0] = 0.1f, fade.color[1] = 0.2f, fade.color[2] = 0.3f;
+    const std::array<float, 4> cases[] = {  // speed, strong pulse, t, alpha
+        {0.025f, 1, 0, 0.2f},     {0, 1, 0, 0.2f},  {0, 1, 5000, 0.2f},
+        {-0.0f, 1, 300, 0.2f},    {-0.0025f, 1, 0, 1},       {-0.0025f, 1, 200, 0.5f},
+        {-0.0025f, 1, 400, 0},    {-0.0025f, 1, 1000, 0},    {0.25f, 1, 2 * kPi, 1},
+        {0.25f, 1, 6 * kPi, 0},   {0.25f, 0, 2 * kPi, 0.6f}, {0.25f, 0, 6 * kPi, 0}};
+    const auto view = Square(MatrixOf([] {}), -15, 15, 15, -15, -13);  // 13 ahead of the eye
+    for (const auto& [speed, strong, t, alpha] : cases) {
+        SCOPED_TRACE(testing::Message() << "speed " << speed << " strong " << strong << " t " << t);
+        fade.speed = speed, fade.strongPulse = static_cast<int32_t>(strong);
+        ExpectDrawn(Capture([&] { fade.DrawOver(t, nullptr); }), view, {0.1f, 0.2f, 0.3f, alpha});
+        GLfloat current[4] = {};
+        glGetFloatv(GL_CURRENT_COLOR, current);
+        EXPECT_NEAR(current[3], alpha, 1e-5f);  // left behind, where GL does not clamp it
+    }
+}
+
+TEST_F(EffectRender, NoiseStripsShiftOnlyWhenRIsOneAndTIsNotOne)
+{
+    // Seed 0 first draws 38 (r = 0), seed 1 draws 41 (r = 1).
+    for (const auto& [seed, t, amp] :
+         {std::array<double, 3>{0, 5000, 0}, {1, 1, 0}, {1, 1.25, -0.25}}) {
+        // Strip k (i = 4k): one unit high about y = i, 1024 wide from x = -0.5,
+        // texture row i/512 shifted by amp sin(i + 1.75); placed at (-240, -140, -240).
+        std::vector<Corner> corners;
+        const Mat4 m = MatrixOf([] { glTranslatef(-240, -140, -240); });
+        for (int i = 0; i < 512; i += 4) {
+            const float w = static_cast<float>(amp * std::sin(i + 1.75));
+            const auto strip =
+                Square(m, -0.5f, i - 0.5f, 1023.5f, i + 0.5f, 0, w, i / 512.0f, 1 / 512.0f);
+            corners.insert(corners.end(), strip.begin(), strip.end());
+        }
+        srand(static_cast<uint32_t>(seed));
+        CScanlineNoiseEffect noise;
+        const auto vertices = Capture([&] { noise.DrawOver(static_cast<float>(t), nullptr); });
+        EXPECT_EQ(vertices.size(), 128u * 6u);
+        ExpectDrawn(vertices, corners, {1, 1, 1, 0.5f});
+    }
+}
+
+// Draw alone draws nothing and takes no random number; DrawOver draws the
+// source first, and only the noise takes one number (after its source).
+TEST_F(EffectRender, OverlaysDrawTheirSourceFirstAndNothingAlone)
+{
+    CImageQuadEffect quad;
+    CFadeEffect fade;
+    CScanlineNoiseEffect noise;
+    for (auto [overlay, z] : {std::pair<Effect*, float>{&fade, -13}, {&noise, -240}}) {
+        srand(1);
+        EXPECT_TRUE(Capture([&] { overlay->Draw(3); }).empty());
+        const auto vertices = Capture([&] { overlay->DrawOver(3, &quad); });
+        EXPECT_EQ(rand(), overlay == &noise ? 18467 : 41);
+        ASSERT_GT(vertices.size(), 6u);
+        EXPECT_NEAR(vertices.front().z, -107, 0.5f);
+        EXPECT_NEAR(vertices.back().z, z, 0.5f);
+    }
+}
+
+// Blending, depth test, culling, 2D texturing, depth writes, client arrays.
+void SetCapabilities(bool on)
+{
+    for (GLenum c : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_2D})
+        on ? glEnable(c) : glDisable(c);
+    for (GLenum a : {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        on ? glEnableClientState(a) : glDisableClientState(a);
+    glDepthMask(on ? GL_TRUE : GL_FALSE);
+}
+std::array<int, 6> Capabilities()
+{
+    GLboolean mask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    return {glIsEnabled(GL_BLEND),      glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_CULL_FACE),
+            glIsEnabled(GL_TEXTURE_2D), mask,
+            glIsEnabled(GL_VERTEX_ARRAY) && glIsEnabled(GL_TEXTURE_COORD_ARRAY)};
+}
+
+// Each effect drawn from all capabilities off and from all on, with another
+// texture bound and the modelview at (1, 2, 3): what it leaves behind, and
+// how many random numbers it took.
+TEST_F(EffectRender, EachEffectLeavesItsDocumentedStateAndDraws)
+{
+    GLuint names[2] = {};
+    glGenTextures(2, names);
+    const auto own = static_cast<GLint>(names[0]);
+    CImageQuadEffect quad;
+    quad.SetTexture(own), quad.blend = 0, quad.position[2] = -20, quad.color[1] = 0.5f;
+    CPlaneFanEffect fan;
+    fan.SetTexture(own);
+    CPlaneStarEffect star;
+    star.SetTexture(own), star.color[3] = 0.25f;
+    CFadeEffect fade;
+    fade.speed = -0.0025f, fade.color[0] = 0;
+    CScanlineNoiseEffect noise;
+    noise.SetTexture(own);
+    struct Case {
+        std::function<void()> draw;
+        std::array<int, 6> on;  // -1: left as found
+        std::array<GLint, 2> blendFunction;
+        GLint boundTexture;
+        std::array<float, 4> colour;
+        float clearAlpha;
+        std::function<void()> modelview;  // from the identity
+        int randomDraws;
+    };
+    const auto atQuad = [] { glTranslatef(0, 0, -20); };
+    const Case cases[] = {
+        {[&] { quad.Draw(0); }, {0, 0, 0, 0, 0, -1}, {GL_SRC_ALPHA, GL_ONE}, 0, {1, 0.5f, 1, 1}, 1,
+         atQuad, 0},
+        {[&] { fan.Draw(100); }, {0, 1, 1, 0, 0, -1}, {GL_SRC_ALPHA, GL_ONE}, own,
+         {1, 1, 1, FanAlpha(100)}, 1, [] { glTranslatef(1, 2, 3), FanMotion(100); }, 0},
+        {[&] { star.Draw(1); }, {0, 0, 0, 0, 0, -1}, {GL_SRC_ALPHA, GL_ONE}, 0,
+         {0.3f, 0.3f, 0.3f, 0.25f}, 0.5f, [] { glTranslatef(1, 2, 3); }, 0},
+        {[&] { fade.DrawOver(200, nullptr); }, {0, 0, -1, 0, 1, -1},
+         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}, 0, {0, 1, 1, 0.5f}, 1,
+         [] { glTranslatef(0, 0, -6); }, 0},
+        {[&] { noise.DrawOver(10, nullptr), noise.DrawOver(11, nullptr); }, {0, 1, 1, 0, 0, 1},
+         {GL_SRC_ALPHA, GL_DST_ALPHA}, 0, {1, 1, 1, 0.5f}, 1,
+         [] { glTranslatef(-240, -140, -240); }, 2},
+        // The quad's other blend modes; 2 (as any other) keeps the function as found.
+        {[&] { quad.blendMode = 0, quad.Draw(0); }, {0, 0, 0, 0, 0, -1}, {GL_ONE, GL_ONE}, 0,
+         {1, 0.5f, 1, 1}, 1, atQuad, 0},
+        {[&] { quad.blendMode = 1, quad.Draw(0); }, {0, 0, 0, 0, 0, -1},
+         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}, 0, {1, 0.5f, 1, 1}, 1, atQuad, 0},
+        {[&] { quad.blendMode = 4, quad.Draw(0); }, {0, 0, 0, 0, 0, -1},
+         {GL_ONE_MINUS_SRC_COLOR, GL_ONE}, 0, {1, 0.5f, 1, 1}, 1, atQuad, 0},
+        {[&] { quad.blendMode = 2, quad.Draw(0); }, {0, 0, 0, 0, 0, -1}, {GL_ZERO, GL_ZERO}, 0,
+         {1, 0.5f, 1, 1}, 1, atQuad, 0},
+    };
+    for (const Case& c : cases) {
+        for (int start : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "case " << &c - cases << " from " << start);
+            SetCapabilities(start);
+            glBindTexture(GL_TEXTURE_2D, names[1]);
+            glBlendFunc(GL_ZERO, GL_ZERO);
+            glColor4f(0, 0, 0, 0);
+            glClearColor(0, 0, 0, 1);
+            glLoadIdentity();
+            glTranslatef(1, 2, 3);
+            srand(1);
+            c.draw();
+            EXPECT_EQ(rand(), (std::array<int, 3>{41, 18467, 6334}[c.randomDraws]));
+
+            std::array<int, 6> expected = c.on;
+            for (int& e : expected) e = e < 0 ? start : e;
+            EXPECT_EQ(Capabilities(), expected);
+            std::array<GLint, 2> blendFunction{};
+            GLint bound = 0;
+            glGetIntegerv(GL_BLEND_SRC, &blendFunction[0]);
+            glGetIntegerv(GL_BLEND_DST, &blendFunction[1]);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+            EXPECT_EQ(blendFunction, c.blendFunction);
+            EXPECT_EQ(bound, c.boundTexture);
+            Mat4 colour{}, clear{}, modelview{};
+            glGetFloatv(GL_CURRENT_COLOR, colour.data());
+            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear.data());
+            glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
+            for (int i = 0; i < 4; ++i) EXPECT_NEAR(colour[i], c.colour[i], 1e-6f);
+            EXPECT_EQ(clear[3], c.clearAlpha);
+            const Mat4 expectedModelview = MatrixOf(c.modelview);
+            for (int i = 0; i < 16; ++i) EXPECT_NEAR(modelview[i], expectedModelview[i], 1e-3f);
+        }
+    }
+}
+
+TEST(SharedGenerator, FirstValuesAfterSeedOneAndAfterReseedingFromIt)
+{
+    srand(1);
+    for (int value : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(rand(), value);
+    srand(1);
+    srand(static_cast<uint32_t>(rand() % 32767));  // seeds 41
+    for (int value : {172, 22420, 5, 5992, 5768}) EXPECT_EQ(rand(), value);
+}
+
+}  // namespace
+}  // namespace sunvale
