@@ -106,9 +106,12 @@ if start_show && confirm_and_find_window; then
     finish "close while loading" 0
 fi
 
-# 4. Escape once the show has been running for a while.
+# 4. Escape once the show has been running for a while. Return in the dialog
+#    chose fullscreen at the screen's one 4:3 mode: the window covers it.
 if start_show && confirm_and_find_window; then
     sleep 6
+    geometry=$(xdotool getwindowgeometry "$show_window" | sed -n 's/.*Geometry: //p')
+    [ "$geometry" = 1024x768 ] || fail "show window is $geometry, expected fullscreen 1024x768"
     xdotool key Escape
     finish "Escape while running" 0
 fi
