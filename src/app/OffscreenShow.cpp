@@ -6,7 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
-#include <memory>
+#include <cstring>
 
 #include "app/DisplaySettings.h"
 #include "app/ErrorBox.h"
@@ -22,10 +22,6 @@ std::atomic<float> g_musicSeconds{0.0f};
 float SetMusicSeconds() { return g_musicSeconds.load(); }
 
 void PrintError(const char* text) { std::fprintf(stderr, "sunvale: %s\n", text); }
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -79,45 +75,25 @@ float OffscreenShow::FrameTicks(int64_t index, double framesPerSecond)
     return static_cast<float>(static_cast<double>(index) * (1000.0 / framesPerSecond) / 17.0);
 }
 
+// The frame buffer's alpha is whatever blending left there, so it is dropped.
 bool WritePngRgb(const char* path, const std::vector<uint8_t>& rgba, int width, int height, std::string* error)
 {
     if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * height * 4) {
         if (error) *error = "no pixels to write";
         return false;
     }
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "wb"));
-    if (!file) {
-        if (error) *error = std::string("cannot create ") + path;
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0, n = rgb.size() / 3; i < n; ++i) std::memcpy(&rgb[i * 3], &rgba[i * 4], 3);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr)) {
+        if (error) *error = std::string("cannot write ") + path + ": " + image.message;
+        png_image_free(&image);
         return false;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, &info);
-        if (error) *error = "out of memory";
-        return false;
-    }
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        if (error) *error = std::string("cannot write ") + path;
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* source = &rgba[static_cast<size_t>(y) * width * 4];
-        for (int x = 0; x < width; ++x) {
-            row[x * 3] = source[x * 4];
-            row[x * 3 + 1] = source[x * 4 + 1];
-            row[x * 3 + 2] = source[x * 4 + 2];
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     return true;
 }
 
