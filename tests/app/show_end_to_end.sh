@@ -5,6 +5,7 @@
 #   Escape while running     -> exit 0
 #   window close (loading)   -> exit 0
 #   window close (running)   -> exit 0
+#   windowed at 22050 Hz     -> exit 0 after Escape
 # Usage: show_end_to_end.sh SUNVALE X11_CLOSE_WINDOW DATA_RAR
 set -u
 sunvale=$1 closer=$2 data=$3
@@ -121,6 +122,21 @@ if start_show && confirm_and_find_window; then
     sleep 6
     close_show
     finish "close while running" 0
+fi
+
+# 6. Windowed at 22050 Hz (keys: to "Standard Windows", then to the rate
+#    list, one entry up), then Escape.
+if start_show; then
+    xdotool key shift+Tab Up shift+Tab shift+Tab Down Return
+    show_window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' | head -n 1)
+    if [ -n "$show_window" ]; then
+        xdotool windowfocus --sync "$show_window" 2>/dev/null || true
+        sleep 2
+        xdotool key Escape
+        finish "windowed show, Escape" 0
+    else
+        fail "no windowed show window"
+    fi
 fi
 
 [ "$failures" -eq 0 ] && echo "all end-to-end runs passed"
