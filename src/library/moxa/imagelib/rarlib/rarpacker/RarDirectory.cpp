@@ -1,18 +1,20 @@
 // Header walker for RAR 2.x archives: every block starts with CRC, type,
 // flags and size; flag 0x8000 adds a 32-bit data size. File headers (0x74)
-// are decoded field by field; all other blocks are passed over by size.
+// are decoded as the show's reader decodes them; all other blocks are passed
+// over by size.
 #include "library/moxa/imagelib/rarlib/rarpacker/RarDirectory.h"
 
 #include <cstring>
 
 #include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarHeaders.h"
 
 namespace sunvale {
 
 namespace {
 
 constexpr uint8_t kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr size_t kFileHeaderFixed = 32;
+constexpr size_t kFileHeaderFixed = FileHeader::kSize;
 
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Get32(const uint8_t* p) { return Get16(p) | (static_cast<uint32_t>(Get16(p + 2)) << 16); }
@@ -29,13 +31,13 @@ bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error) {
         *error = "not a RAR 2.x archive";
         return false;
     }
-    const uint8_t* ah = data + 7;
-    if (ah[2] != 0x73) {
+    const ArchiveHeader ah = ArchiveHeader::Parse(data + 7);
+    if (ah.headType != 0x73) {
         *error = "archive header missing";
         return false;
     }
-    archiveFlags_ = Get16(ah + 3);
-    const uint16_t ahSize = Get16(ah + 5);
+    archiveFlags_ = ah.headFlags;
+    const uint16_t ahSize = ah.headSize;
     if (ahSize < 13 || 7u + ahSize > size) {
         *error = "archive header size out of range";
         return false;
@@ -67,23 +69,24 @@ bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error) {
                 *error = "file header too short";
                 return false;
             }
+            const FileHeader h = FileHeader::Parse(b);
             RarDirectoryEntry e;
-            e.flags = flags;
-            e.packSize = Get32(b + 7);
-            e.unpSize = Get32(b + 11);
-            e.hostOs = b[15];
-            e.fileCrc = Get32(b + 16);
-            e.dosTime = Get32(b + 20);
-            e.unpVer = b[24];
-            e.method = b[25];
-            const uint16_t nameSize = Get16(b + 26);
-            e.attributes = Get32(b + 28);
+            e.flags = h.HEAD_FLAGS;
+            e.packSize = h.PACK_SIZE;
+            e.unpSize = h.UNP_SIZE;
+            e.hostOs = h.HOST_OS;
+            e.fileCrc = h.FILE_CRC;
+            e.dosTime = h.FTIME;
+            e.unpVer = h.UNP_VER;
+            e.method = h.METHOD;
+            const uint16_t nameSize = h.NAME_SIZE;
+            e.attributes = h.ATTR;
             if (kFileHeaderFixed + nameSize > headSize) {
                 *error = "file name runs past its header";
                 return false;
             }
             e.name.assign(reinterpret_cast<const char*>(b + kFileHeaderFixed), nameSize);
-            e.headerCrcOk = (RarCrc32::Checksum(b + 2, headSize - 2u) & 0xFFFF) == Get16(b);
+            e.headerCrcOk = (RarCrc32::Checksum(b + 2, headSize - 2u) & 0xFFFF) == h.HEAD_CRC;
             e.dataOffset = pos + headSize;
             entries_.push_back(std::move(e));
         }
