@@ -15,10 +15,11 @@ namespace {
 
 // Extended window and window styles of the original window classes; kept as
 // the record of what kind of window was asked for.
-constexpr uint32_t kExStyleFullscreen = 0x40000;  // app window
-constexpr uint32_t kExStyleWindowed = 0x40100;    // app window, window edge
+constexpr uint32_t kExStyleFullscreen = 0x40000;                  // app window
+constexpr uint32_t kExStyleWindowed = 0x40100;                    // app window, window edge
 constexpr uint32_t kStyleFullscreen = 0x80000000u | 0x06000000u;  // popup, clip siblings/children
-constexpr uint32_t kStyleWindowed = 0x10CA0000u | 0x06000000u;    // caption, system menu, minimise box
+constexpr uint32_t kStyleWindowed =
+    0x10CA0000u | 0x06000000u;  // caption, system menu, minimise box
 
 constexpr int kEscapeKey = 27;
 constexpr uint32_t kLeftButtonFlag = 0x0001;
@@ -104,8 +105,9 @@ int AppBase::Create()
     if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
 
     RequestPixelFormat(colourBits);
-    window = SDL_CreateWindow(windowTitle ? windowTitle : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    window = SDL_CreateWindow(windowTitle ? windowTitle : "", SDL_WINDOWPOS_UNDEFINED,
+                              SDL_WINDOWPOS_UNDEFINED, width, height,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
         ShowLastError();
         return 0;
@@ -117,7 +119,8 @@ int AppBase::Create()
         wanted.w = width;
         wanted.h = height;
         SDL_DisplayMode closest{};
-        if (SDL_GetClosestDisplayMode(0, &wanted, &closest)) SDL_SetWindowDisplayMode(window, &closest);
+        if (SDL_GetClosestDisplayMode(0, &wanted, &closest))
+            SDL_SetWindowDisplayMode(window, &closest);
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
     }
     SDL_SetWindowData(window, "sunvale.app", this);
@@ -187,7 +190,8 @@ void AppBase::WindowProc(const SDL_Event& event)
         OnKeyUp(VirtualKey(event.key.keysym.sym), 0xC0000000u);
         return;
     case SDL_MOUSEMOTION:
-        OnMouseMove(Coordinate(event.motion.x), Coordinate(event.motion.y), ButtonFlags(event.motion.state));
+        OnMouseMove(Coordinate(event.motion.x), Coordinate(event.motion.y),
+                    ButtonFlags(event.motion.state));
         return;
     case SDL_MOUSEBUTTONDOWN: {
         const uint32_t flags = ButtonFlags(SDL_GetMouseState(nullptr, nullptr));
@@ -202,9 +206,12 @@ void AppBase::WindowProc(const SDL_Event& event)
                    ButtonFlags(SDL_GetMouseState(nullptr, nullptr)));
         return;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) OnActivate();
-        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) OnDeactivate();
-        else if (event.window.event == SDL_WINDOWEVENT_CLOSE) HandleClose();
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+            OnActivate();
+        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            OnDeactivate();
+        else if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            HandleClose();
         return;
     case SDL_QUIT:
         HandleClose();

@@ -4,13 +4,13 @@
 // the window) is 2, and only 1 counts as confirmed.
 #include "app/ConfigDialog.h"
 
-#include "app/ConfigDialogPicture.h"
-
 #include <SDL.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
 #include <vector>
+
+#include "app/ConfigDialogPicture.h"
 
 namespace sunvale {
 
@@ -24,9 +24,9 @@ constexpr int kResponseCancel = 2;
 constexpr double kMinAspect = static_cast<double>(1.3f);
 constexpr double kMaxAspect = static_cast<double>(1.34f);
 
-constexpr int kRates[] = {16000, 22050, 44100};        // Hz, in list order
+constexpr int kRates[] = {16000, 22050, 44100};  // Hz, in list order
 constexpr const char* kRateTexts[] = {"16000", "22050", "44100"};
-constexpr int kPreselectedRate = 2;                    // "44100"
+constexpr int kPreselectedRate = 2;  // "44100"
 
 // Offered alone when the display has no mode that passes the filter, so
 // that a confirmed choice is never a 0x0 mode.
@@ -183,17 +183,17 @@ void BuildDialog(DialogWidgets* widgets, const char* title)
     GtkSizeGroup* labels = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
     widgets->modeCombo = gtk_combo_box_text_new();
     gtk_widget_set_size_request(widgets->modeCombo, 150, -1);
-    gtk_box_pack_start(GTK_BOX(left),
-                       NewGroup("Display options",
-                                NewLabelledCombo("VideoMode", widgets->modeCombo, labels)),
-                       FALSE, FALSE, 0);
+    gtk_box_pack_start(
+        GTK_BOX(left),
+        NewGroup("Display options", NewLabelledCombo("VideoMode", widgets->modeCombo, labels)),
+        FALSE, FALSE, 0);
 
     widgets->rateCombo = gtk_combo_box_text_new();
     gtk_widget_set_size_request(widgets->rateCombo, 110, -1);
-    gtk_box_pack_start(GTK_BOX(left),
-                       NewGroup("Sound options",
-                                NewLabelledCombo("MixingRate", widgets->rateCombo, labels)),
-                       FALSE, FALSE, 0);
+    gtk_box_pack_start(
+        GTK_BOX(left),
+        NewGroup("Sound options", NewLabelledCombo("MixingRate", widgets->rateCombo, labels)),
+        FALSE, FALSE, 0);
     g_object_unref(labels);
 
     g_signal_connect(widgets->okButton, "clicked", G_CALLBACK(OnOkClicked), widgets);
@@ -294,7 +294,8 @@ void ConfigDialog::EnumerateModes()
         mode.bitsPerPel = SDL_BYTESPERPIXEL(sdlMode.format) * 8u;
         mode.pelsWidth = static_cast<uint32_t>(sdlMode.w);
         mode.pelsHeight = static_cast<uint32_t>(sdlMode.h);
-        mode.displayFrequency = sdlMode.refresh_rate > 0 ? static_cast<uint32_t>(sdlMode.refresh_rate) : 0u;
+        mode.displayFrequency =
+            sdlMode.refresh_rate > 0 ? static_cast<uint32_t>(sdlMode.refresh_rate) : 0u;
         found.push_back(mode);
     }
     if (startedVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);

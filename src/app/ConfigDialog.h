@@ -4,9 +4,9 @@
 // rate. The object keeps the offered video modes and the choices.
 #pragma once
 
-#include "app/DisplayMode.h"
-
 #include <string>
+
+#include "app/DisplayMode.h"
 
 namespace sunvale {
 
@@ -44,7 +44,7 @@ public:
     int mixingRate;          // Hz: 16000, 22050 or 44100 after OK
     DisplayMode chosenMode;  // copy of the selected modes entry after OK
     DisplayMode modes[kMaxModes];
-    int modeCount;           // 0 to kMaxModes
+    int modeCount;  // 0 to kMaxModes
 };
 
 }  // namespace sunvale

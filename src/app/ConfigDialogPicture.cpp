@@ -9,8 +9,8 @@ namespace sunvale {
 
 namespace {
 
-constexpr double kBar = 6.0;        // letterbox bar height, pixels
-constexpr double kHorizon = 66.0;   // y of the far horizon
+constexpr double kBar = 6.0;       // letterbox bar height, pixels
+constexpr double kHorizon = 66.0;  // y of the far horizon
 constexpr double kSunX = 182.0;
 constexpr double kSunRadius = 24.0;
 

@@ -57,7 +57,8 @@ int RequestPixelFormat(int bits)
     failures += SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, g_pixelFormat.depthBits) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, g_pixelFormat.stencilBits) != 0;
-    failures += SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY) != 0;
+    failures +=
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY) != 0;
     return failures == 0 ? 1 : 0;
 }
 
@@ -65,8 +66,8 @@ int DisplaySettings::Open(SDL_Window* newWindow)
 {
     window = newWindow;
     ApplyMode(fullscreen);
-    return CreateContext(window, static_cast<int>(mode.pelsWidth), static_cast<int>(mode.pelsHeight),
-                         static_cast<int>(mode.bitsPerPel));
+    return CreateContext(window, static_cast<int>(mode.pelsWidth),
+                         static_cast<int>(mode.pelsHeight), static_cast<int>(mode.bitsPerPel));
 }
 
 // The window was created on the user-interface thread with the chosen mode as
@@ -254,8 +255,10 @@ void DisplaySettings::PresentFrame()
 {
     glFlush();
     glFinish();
-    if (deviceContext) SDL_GL_SwapWindow(deviceContext);
-    else if (offscreenPresent) offscreenPresent(offscreenPresentUser);
+    if (deviceContext)
+        SDL_GL_SwapWindow(deviceContext);
+    else if (offscreenPresent)
+        offscreenPresent(offscreenPresentUser);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

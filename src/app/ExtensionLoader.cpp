@@ -24,38 +24,54 @@ std::unordered_map<std::string, void*>& EntryTable()
     return table;
 }
 
-constexpr const char* kMultitextureProcs[] = {
-    "glActiveTextureARB",    "glClientActiveTextureARB", "glMultiTexCoord1fARB", "glMultiTexCoord2fARB",
-    "glMultiTexCoord2iARB",  "glMultiTexCoord2fvARB",    "glMultiTexCoord3fARB", "glMultiTexCoord3fvARB",
-    "glMultiTexCoord4fARB",  "glMultiTexCoord4iARB"};
+constexpr const char* kMultitextureProcs[] = {"glActiveTextureARB",   "glClientActiveTextureARB",
+                                              "glMultiTexCoord1fARB", "glMultiTexCoord2fARB",
+                                              "glMultiTexCoord2iARB", "glMultiTexCoord2fvARB",
+                                              "glMultiTexCoord3fARB", "glMultiTexCoord3fvARB",
+                                              "glMultiTexCoord4fARB", "glMultiTexCoord4iARB"};
 
-constexpr const char* kShaderObjectProcs[] = {
-    "glCreateProgramObjectARB", "glCreateShaderObjectARB", "glCompileShaderARB",
-    "glLinkProgramARB",         "glGetInfoLogARB",         "glDeleteObjectARB",
-    "glUseProgramObjectARB",    "glShaderSourceARB",       "glAttachObjectARB",
-    "glGetObjectParameterivARB", "glGetUniformLocationARB", "glUniform4fARB",
-    "glUniform2fARB",           "glUniform1fARB",          "glUniform1iARB"};
+constexpr const char* kShaderObjectProcs[] = {"glCreateProgramObjectARB",
+                                              "glCreateShaderObjectARB",
+                                              "glCompileShaderARB",
+                                              "glLinkProgramARB",
+                                              "glGetInfoLogARB",
+                                              "glDeleteObjectARB",
+                                              "glUseProgramObjectARB",
+                                              "glShaderSourceARB",
+                                              "glAttachObjectARB",
+                                              "glGetObjectParameterivARB",
+                                              "glGetUniformLocationARB",
+                                              "glUniform4fARB",
+                                              "glUniform2fARB",
+                                              "glUniform1fARB",
+                                              "glUniform1iARB"};
 
 constexpr const char* kSecondaryColorProcs[] = {"glSecondaryColor3fEXT", "glSecondaryColor3fvEXT"};
 
-constexpr const char* kRegisterCombinerProcs[] = {
-    "glCombinerParameterfvNV",          "glCombinerParameterivNV",
-    "glCombinerParameterfNV",           "glCombinerParameteriNV",
-    "glCombinerInputNV",                "glCombinerOutputNV",
-    "glFinalCombinerInputNV",           "glGetCombinerInputParameterfvNV",
-    "glGetCombinerInputParameterivNV",  "glGetCombinerOutputParameterfvNV",
-    "glGetCombinerOutputParameterivNV", "glGetFinalCombinerInputParameterfvNV",
-    "glGetFinalCombinerInputParameterivNV"};
+constexpr const char* kRegisterCombinerProcs[] = {"glCombinerParameterfvNV",
+                                                  "glCombinerParameterivNV",
+                                                  "glCombinerParameterfNV",
+                                                  "glCombinerParameteriNV",
+                                                  "glCombinerInputNV",
+                                                  "glCombinerOutputNV",
+                                                  "glFinalCombinerInputNV",
+                                                  "glGetCombinerInputParameterfvNV",
+                                                  "glGetCombinerInputParameterivNV",
+                                                  "glGetCombinerOutputParameterfvNV",
+                                                  "glGetCombinerOutputParameterivNV",
+                                                  "glGetFinalCombinerInputParameterfvNV",
+                                                  "glGetFinalCombinerInputParameterivNV"};
 
-constexpr const char* kVertexProgramProcs[] = {"glLoadProgramNV",  "glGenProgramsNV",
-                                               "glBindProgramNV",  "glTrackMatrixNV",
+constexpr const char* kVertexProgramProcs[] = {"glLoadProgramNV",        "glGenProgramsNV",
+                                               "glBindProgramNV",        "glTrackMatrixNV",
                                                "glProgramParameter4fNV", "glProgramParameter4fvNV"};
 
-constexpr const char* kPbufferProcs[] = {"wglCreatePbufferARB", "wglGetPbufferDCARB", "wglReleasePbufferDCARB",
-                                         "wglDestroyPbufferARB", "wglQueryPbufferARB"};
+constexpr const char* kPbufferProcs[] = {"wglCreatePbufferARB", "wglGetPbufferDCARB",
+                                         "wglReleasePbufferDCARB", "wglDestroyPbufferARB",
+                                         "wglQueryPbufferARB"};
 
-constexpr const char* kPixelFormatProcs[] = {"wglChoosePixelFormatARB", "wglGetPixelFormatAttribivARB",
-                                             "wglGetPixelFormatAttribfvARB"};
+constexpr const char* kPixelFormatProcs[] = {
+    "wglChoosePixelFormatARB", "wglGetPixelFormatAttribivARB", "wglGetPixelFormatAttribfvARB"};
 
 constexpr const char* kRenderTextureProcs[] = {"wglBindTexImageARB", "wglReleaseTexImageARB"};
 
@@ -147,7 +163,10 @@ int ExtensionLoader::LoadSecondaryColor()
     return 1;
 }
 
-int ExtensionLoader::HasSeparateSpecularColor() { return HasGlExtension("GL_EXT_separate_specular_color") ? 1 : 0; }
+int ExtensionLoader::HasSeparateSpecularColor()
+{
+    return HasGlExtension("GL_EXT_separate_specular_color") ? 1 : 0;
+}
 
 // GL_MAX_GENERAL_COMBINERS_NV, or 0 without the extension.
 int ExtensionLoader::LoadRegisterCombiners()
@@ -159,7 +178,10 @@ int ExtensionLoader::LoadRegisterCombiners()
     return combiners;
 }
 
-int ExtensionLoader::HasTextureRectangle() { return HasGlExtension("GL_NV_texture_rectangle") ? 1 : 0; }
+int ExtensionLoader::HasTextureRectangle()
+{
+    return HasGlExtension("GL_NV_texture_rectangle") ? 1 : 0;
+}
 
 int ExtensionLoader::LoadVertexProgram()
 {
@@ -177,8 +199,10 @@ int ExtensionLoader::LoadPbuffer()
     if (!Fetch(kPbufferProcs, CountOf(kPbufferProcs))) return 0;
     if (!HasWindowSystemExtension("WGL_ARB_pixel_format")) return 0;
     Fetch(kPixelFormatProcs, CountOf(kPixelFormatProcs));
-    return (query_ && ExtensionEntryPoint("wglCreatePbufferARB") && ExtensionEntryPoint("wglGetPbufferDCARB")) ? 1
-                                                                                                              : 0;
+    return (query_ && ExtensionEntryPoint("wglCreatePbufferARB") &&
+            ExtensionEntryPoint("wglGetPbufferDCARB"))
+               ? 1
+               : 0;
 }
 
 int ExtensionLoader::LoadRenderTexture()

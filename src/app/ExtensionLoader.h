@@ -25,7 +25,8 @@ bool ExtensionInWindowSystemList(const char* list, const char* name);
 class ExtensionLoader {
 public:
     ExtensionLoader(ProcAddressLoader loader, WindowSystemExtensionsQuery query)
-        : loader_(loader), query_(query) {}
+        : loader_(loader), query_(query)
+    {}
 
     // Each returns its group's result as documented in the .cpp; they run in
     // this order: multitexture, shader objects, secondary colour, separate

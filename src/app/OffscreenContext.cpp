@@ -32,26 +32,33 @@ struct FboProcs {
 
 bool LoadFboProcs(FboProcs& p)
 {
-    p.genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(eglGetProcAddress("glGenFramebuffers"));
-    p.bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(eglGetProcAddress("glBindFramebuffer"));
-    p.deleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(eglGetProcAddress("glDeleteFramebuffers"));
-    p.genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(eglGetProcAddress("glGenRenderbuffers"));
-    p.bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFERPROC>(eglGetProcAddress("glBindRenderbuffer"));
-    p.deleteRenderbuffers = reinterpret_cast<PFNGLDELETERENDERBUFFERSPROC>(eglGetProcAddress("glDeleteRenderbuffers"));
-    p.renderbufferStorage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(eglGetProcAddress("glRenderbufferStorage"));
-    p.framebufferRenderbuffer =
-        reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(eglGetProcAddress("glFramebufferRenderbuffer"));
-    p.checkFramebufferStatus =
-        reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(eglGetProcAddress("glCheckFramebufferStatus"));
+    p.genFramebuffers =
+        reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(eglGetProcAddress("glGenFramebuffers"));
+    p.bindFramebuffer =
+        reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(eglGetProcAddress("glBindFramebuffer"));
+    p.deleteFramebuffers =
+        reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(eglGetProcAddress("glDeleteFramebuffers"));
+    p.genRenderbuffers =
+        reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(eglGetProcAddress("glGenRenderbuffers"));
+    p.bindRenderbuffer =
+        reinterpret_cast<PFNGLBINDRENDERBUFFERPROC>(eglGetProcAddress("glBindRenderbuffer"));
+    p.deleteRenderbuffers =
+        reinterpret_cast<PFNGLDELETERENDERBUFFERSPROC>(eglGetProcAddress("glDeleteRenderbuffers"));
+    p.renderbufferStorage =
+        reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(eglGetProcAddress("glRenderbufferStorage"));
+    p.framebufferRenderbuffer = reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(
+        eglGetProcAddress("glFramebufferRenderbuffer"));
+    p.checkFramebufferStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(
+        eglGetProcAddress("glCheckFramebufferStatus"));
     return p.genFramebuffers && p.bindFramebuffer && p.deleteFramebuffers && p.genRenderbuffers &&
-           p.bindRenderbuffer && p.deleteRenderbuffers && p.renderbufferStorage && p.framebufferRenderbuffer &&
-           p.checkFramebufferStatus;
+           p.bindRenderbuffer && p.deleteRenderbuffers && p.renderbufferStorage &&
+           p.framebufferRenderbuffer && p.checkFramebufferStatus;
 }
 
 EGLDisplay OpenSurfacelessDisplay()
 {
-    auto getPlatformDisplay =
-        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) return EGL_NO_DISPLAY;
     return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
 }
@@ -82,11 +89,12 @@ bool OffscreenContext::Create(int width, int height)
         Destroy();
         return false;
     }
-    const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                    EGL_NONE};
+    const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                                    EGL_OPENGL_BIT, EGL_NONE};
     EGLConfig config = nullptr;
     EGLint numConfigs = 0;
-    if (!eglChooseConfig(dpy, configAttribs, &config, 1, &numConfigs) || numConfigs < 1) config = nullptr;
+    if (!eglChooseConfig(dpy, configAttribs, &config, 1, &numConfigs) || numConfigs < 1)
+        config = nullptr;
     const EGLint contextAttribs[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                      EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
     EGLContext ctx = eglCreateContext(dpy, config, EGL_NO_CONTEXT, contextAttribs);
@@ -118,7 +126,8 @@ bool OffscreenContext::Create(int width, int height)
     p.genRenderbuffers(1, &depthStencil_);
     p.bindRenderbuffer(GL_RENDERBUFFER, depthStencil_);
     p.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthStencil_);
+    p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              depthStencil_);
     if (p.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         error_ = "the offscreen framebuffer is incomplete";
         Destroy();
@@ -185,7 +194,8 @@ uint32_t OffscreenContext::PixelAt(int x, int y) const
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, height_ - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    return (uint32_t{rgba[0]} << 24) | (uint32_t{rgba[1]} << 16) | (uint32_t{rgba[2]} << 8) | rgba[3];
+    return (uint32_t{rgba[0]} << 24) | (uint32_t{rgba[1]} << 16) | (uint32_t{rgba[2]} << 8) |
+           rgba[3];
 }
 
 bool RunningUnderCi()

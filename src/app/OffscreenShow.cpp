@@ -76,7 +76,8 @@ float OffscreenShow::FrameTicks(int64_t index, double framesPerSecond)
 }
 
 // The frame buffer's alpha is whatever blending left there, so it is dropped.
-bool WritePngRgb(const char* path, const std::vector<uint8_t>& rgba, int width, int height, std::string* error)
+bool WritePngRgb(const char* path, const std::vector<uint8_t>& rgba, int width, int height,
+                 std::string* error)
 {
     if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * height * 4) {
         if (error) *error = "no pixels to write";

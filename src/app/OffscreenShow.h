@@ -52,6 +52,7 @@ private:
 
 // Writes RGBA8 pixels (top row first) as an 8-bit RGB PNG. false with a
 // reason in error.
-bool WritePngRgb(const char* path, const std::vector<uint8_t>& rgba, int width, int height, std::string* error);
+bool WritePngRgb(const char* path, const std::vector<uint8_t>& rgba, int width, int height,
+                 std::string* error);
 
 }  // namespace sunvale

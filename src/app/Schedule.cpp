@@ -9,7 +9,8 @@ namespace sunvale {
 Scene* CreateScene(SceneKind kind)
 {
     switch (kind) {
-    case SceneKind::F: return new SceneF();
+    case SceneKind::F:
+        return new SceneF();
     default:
         return nullptr;
     }

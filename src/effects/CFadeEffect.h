@@ -25,9 +25,9 @@ public:
     void Draw(float time) override;
     void DrawOver(float time, Effect* source) override;
 
-    float speed = 0.025f;                  // pulse radians / fade alpha per time unit
-    float color[3] = {1.0f, 1.0f, 1.0f};   // overlay colour
-    int32_t strongPulse = 1;               // non-zero: amplitude 0.8, zero: 0.4
+    float speed = 0.025f;                 // pulse radians / fade alpha per time unit
+    float color[3] = {1.0f, 1.0f, 1.0f};  // overlay colour
+    int32_t strongPulse = 1;              // non-zero: amplitude 0.8, zero: 0.4
 };
 
 }  // namespace sunvale

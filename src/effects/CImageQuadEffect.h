@@ -3,10 +3,10 @@
 // full-screen and large pictures.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <array>
 #include <cstdint>
-
-#include <GL/gl.h>
 
 #include "effects/Effect.h"
 
@@ -33,14 +33,14 @@ public:
     void Draw(float time) override;
     void SetTexture(int32_t texture) override;
 
-    int32_t texture = 0;                       // bound for the quad
-    int32_t blend = 1;                         // non-zero: blending on
-    int32_t blendMode = 3;                     // see BlendFactorsFor
+    int32_t texture = 0;    // bound for the quad
+    int32_t blend = 1;      // non-zero: blending on
+    int32_t blendMode = 3;  // see BlendFactorsFor
     float position[3] = {0.0f, 0.0f, -100.0f};
     float scale[3] = {1.0f, 1.0f, 1.0f};
-    float axis[3] = {0.0f, 1.0f, 0.0f};        // rotation axis
-    float angle = 0.0f;                        // degrees about axis
-    float color[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // tint and opacity
+    float axis[3] = {0.0f, 1.0f, 0.0f};         // rotation axis
+    float angle = 0.0f;                         // degrees about axis
+    float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // tint and opacity
 };
 
 }  // namespace sunvale

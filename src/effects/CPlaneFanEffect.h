@@ -15,10 +15,10 @@ public:
     static constexpr float kPlaneStepDegrees = 6.0f;  // between neighbours
 
     // Motion as a function of t (the scenes pass the show time in ticks).
-    [[nodiscard]] static float SpinDegrees(float t);       // about X: 0.5 t
-    [[nodiscard]] static float SwayDegrees(float t);       // about Z: -20..40
-    [[nodiscard]] static float TextureOffset(float t);     // u offset: 0.001 t
-    [[nodiscard]] static float Alpha(float t);             // 0.06..0.24
+    [[nodiscard]] static float SpinDegrees(float t);    // about X: 0.5 t
+    [[nodiscard]] static float SwayDegrees(float t);    // about Z: -20..40
+    [[nodiscard]] static float TextureOffset(float t);  // u offset: 0.001 t
+    [[nodiscard]] static float Alpha(float t);          // 0.06..0.24
 
     CPlaneFanEffect() = default;
 

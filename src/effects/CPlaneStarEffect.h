@@ -21,8 +21,8 @@ public:
     void Draw(float time) override;
     void SetTexture(int32_t handle) override;
 
-    int32_t texture = -1;                        // texture of every plane
-    float color[4] = {0.3f, 0.3f, 0.3f, 1.0f};   // current colour while drawing
+    int32_t texture = -1;                       // texture of every plane
+    float color[4] = {0.3f, 0.3f, 0.3f, 1.0f};  // current colour while drawing
 };
 
 }  // namespace sunvale

@@ -11,10 +11,7 @@
 
 namespace sunvale {
 
-float CScanlineNoiseEffect::Amplitude(int r, float t)
-{
-    return static_cast<float>(r) * (1.0f - t);
-}
+float CScanlineNoiseEffect::Amplitude(int r, float t) { return static_cast<float>(r) * (1.0f - t); }
 
 void CScanlineNoiseEffect::BuildStrips(float amp, Strips* strips)
 {

@@ -87,9 +87,9 @@ protected:
     static void SetFrustum(double left, double right, double bottom, double top, double zNear,
                            double zFar);
 
-    EffectList effects;                 // owned; destroyed with the scene
-    int32_t textures[kMaxTextures];     // handles in load order, -1 when failed
-    int32_t textureCount = 0;           // handles loaded so far
+    EffectList effects;              // owned; destroyed with the scene
+    int32_t textures[kMaxTextures];  // handles in load order, -1 when failed
+    int32_t textureCount = 0;        // handles loaded so far
 };
 
 }  // namespace sunvale

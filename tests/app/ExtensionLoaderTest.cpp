@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <EGL/egl.h>
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include "app/DisplaySettings.h"
 #include "app/ExtensionLoader.h"

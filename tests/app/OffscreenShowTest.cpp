@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <vector>
@@ -59,11 +58,14 @@ TEST(OffscreenShow, WholeScheduleDrawsOnlyInsideEntries)
         show.DrawFrame(t, t * 0.017f);
         bool hasScene = false;
         for (int i = 0; i < show.timeline.Count(); ++i)
-            if (show.timeline.SceneAt(i) && show.timeline.StartAt(i) < t && t < show.timeline.EndAt(i)) hasScene = true;
+            if (show.timeline.SceneAt(i) && show.timeline.StartAt(i) < t &&
+                t < show.timeline.EndAt(i))
+                hasScene = true;
         const std::vector<uint8_t> pixels = show.ReadPixels();
         // Bars: the top and bottom sixth.
         ASSERT_FALSE(AnyLit(pixels, 0, kHeight / 6 - 1)) << "top bar lit at t=" << t;
-        ASSERT_FALSE(AnyLit(pixels, kHeight - kHeight / 6, kHeight - 1)) << "bottom bar lit at t=" << t;
+        ASSERT_FALSE(AnyLit(pixels, kHeight - kHeight / 6, kHeight - 1))
+            << "bottom bar lit at t=" << t;
         const bool lit = AnyLit(pixels, kHeight / 6, kHeight - kHeight / 6 - 1);
         if (hasScene) {
             ASSERT_TRUE(InsideAnEntry(t));

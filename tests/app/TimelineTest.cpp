@@ -40,7 +40,8 @@ protected:
     void AddShowSchedule(Timeline& timeline)
     {
         int id = 1;
-        for (const ScheduleRow& row : kShowSchedule) timeline.Add(new RecordingScene(id++), row.start, row.end);
+        for (const ScheduleRow& row : kShowSchedule)
+            timeline.Add(new RecordingScene(id++), row.start, row.end);
     }
     std::vector<int> RenderedAt(Timeline& timeline, float t)
     {

@@ -24,8 +24,14 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-struct Vertex { float x, y, z; std::array<float, 4> rgba; float s, t; };  // x, y, z in eye space
-struct Corner { float x, y, z, s, t; };
+struct Vertex {
+    float x, y, z;
+    std::array<float, 4> rgba;
+    float s, t;
+};  // x, y, z in eye space
+struct Corner {
+    float x, y, z, s, t;
+};
 using Mat4 = std::array<float, 16>;
 
 // Every test starts with an orthographic box x, y in [-1000, 1000], z in
@@ -68,9 +74,12 @@ std::vector<Vertex> Capture(const std::function<void()>& draw)
     while (p + 1 < used && b[p] == GL_POLYGON_TOKEN) {
         int n = static_cast<int>(b[p + 1]);
         for (p += 2; n-- > 0 && p + 11 <= used; p += 11) {  // x y z, r g b a, s t r q
-            out.push_back({(b[p] / 500 - 1) * 1000, (b[p + 1] / 500 - 1) * 1000,
-                           (1 - 2 * b[p + 2]) * 4000, {b[p + 3], b[p + 4], b[p + 5], b[p + 6]},
-                           b[p + 7], b[p + 8]});
+            out.push_back({(b[p] / 500 - 1) * 1000,
+                           (b[p + 1] / 500 - 1) * 1000,
+                           (1 - 2 * b[p + 2]) * 4000,
+                           {b[p + 3], b[p + 4], b[p + 5], b[p + 6]},
+                           b[p + 7],
+                           b[p + 8]});
         }
     }
     EXPECT_EQ(p, used) << "feedback overflow or other than polygons";
@@ -108,7 +117,10 @@ std::vector<Corner> PlaneStack(const std::function<void()>& base, float step, fl
 {
     std::vector<Corner> out;
     for (int p = 0; p < 16; ++p) {
-        const Mat4 m = MatrixOf([&] { base(); glRotatef(step * p, ax, ay, az); });
+        const Mat4 m = MatrixOf([&] {
+            base();
+            glRotatef(step * p, ax, ay, az);
+        });
         for (const Corner& c : Square(m, -300, 300, 300, -300, 0, u)) out.push_back(c);
     }
     return out;
@@ -228,11 +240,12 @@ TEST_F(EffectRender, FadeOverlayCoversTheViewWithItsAlpha)
 {
     CFadeEffect fade;
     fade.color[0] = 0.1f, fade.color[1] = 0.2f, fade.color[2] = 0.3f;
-    const std::array<float, 4> cases[] = {  // speed, strong pulse, t, alpha
-        {0.025f, 1, 0, 0.2f},     {0, 1, 0, 0.2f},  {0, 1, 5000, 0.2f},
-        {-0.0f, 1, 300, 0.2f},    {-0.0025f, 1, 0, 1},       {-0.0025f, 1, 200, 0.5f},
-        {-0.0025f, 1, 400, 0},    {-0.0025f, 1, 1000, 0},    {0.25f, 1, 2 * kPi, 1},
-        {0.25f, 1, 6 * kPi, 0},   {0.25f, 0, 2 * kPi, 0.6f}, {0.25f, 0, 6 * kPi, 0}};
+    const std::array<float, 4> cases[] = {
+        // speed, strong pulse, t, alpha
+        {0.025f, 1, 0, 0.2f},   {0, 1, 0, 0.2f},           {0, 1, 5000, 0.2f},
+        {-0.0f, 1, 300, 0.2f},  {-0.0025f, 1, 0, 1},       {-0.0025f, 1, 200, 0.5f},
+        {-0.0025f, 1, 400, 0},  {-0.0025f, 1, 1000, 0},    {0.25f, 1, 2 * kPi, 1},
+        {0.25f, 1, 6 * kPi, 0}, {0.25f, 0, 2 * kPi, 0.6f}, {0.25f, 0, 6 * kPi, 0}};
     const auto view = Square(MatrixOf([] {}), -15, 15, 15, -15, -13);  // 13 ahead of the eye
     for (const auto& [speed, strong, t, alpha] : cases) {
         SCOPED_TRACE(testing::Message() << "speed " << speed << " strong " << strong << " t " << t);
@@ -298,8 +311,11 @@ std::array<int, 6> Capabilities()
 {
     GLboolean mask = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    return {glIsEnabled(GL_BLEND),      glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_CULL_FACE),
-            glIsEnabled(GL_TEXTURE_2D), mask,
+    return {glIsEnabled(GL_BLEND),
+            glIsEnabled(GL_DEPTH_TEST),
+            glIsEnabled(GL_CULL_FACE),
+            glIsEnabled(GL_TEXTURE_2D),
+            mask,
             glIsEnabled(GL_VERTEX_ARRAY) && glIsEnabled(GL_TEXTURE_COORD_ARRAY)};
 }
 
@@ -333,27 +349,79 @@ TEST_F(EffectRender, EachEffectLeavesItsDocumentedStateAndDraws)
     };
     const auto atQuad = [] { glTranslatef(0, 0, -20); };
     const Case cases[] = {
-        {[&] { quad.Draw(0); }, {0, 0, 0, 0, 0, -1}, {GL_SRC_ALPHA, GL_ONE}, 0, {1, 0.5f, 1, 1}, 1,
-         atQuad, 0},
-        {[&] { fan.Draw(100); }, {0, 1, 1, 0, 0, -1}, {GL_SRC_ALPHA, GL_ONE}, own,
-         {1, 1, 1, FanAlpha(100)}, 1, [] { glTranslatef(1, 2, 3), FanMotion(100); }, 0},
-        {[&] { star.Draw(1); }, {0, 0, 0, 0, 0, -1}, {GL_SRC_ALPHA, GL_ONE}, 0,
-         {0.3f, 0.3f, 0.3f, 0.25f}, 0.5f, [] { glTranslatef(1, 2, 3); }, 0},
-        {[&] { fade.DrawOver(200, nullptr); }, {0, 0, -1, 0, 1, -1},
-         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}, 0, {0, 1, 1, 0.5f}, 1,
-         [] { glTranslatef(0, 0, -6); }, 0},
-        {[&] { noise.DrawOver(10, nullptr), noise.DrawOver(11, nullptr); }, {0, 1, 1, 0, 0, 1},
-         {GL_SRC_ALPHA, GL_DST_ALPHA}, 0, {1, 1, 1, 0.5f}, 1,
-         [] { glTranslatef(-240, -140, -240); }, 2},
+        {[&] { quad.Draw(0); },
+         {0, 0, 0, 0, 0, -1},
+         {GL_SRC_ALPHA, GL_ONE},
+         0,
+         {1, 0.5f, 1, 1},
+         1,
+         atQuad,
+         0},
+        {[&] { fan.Draw(100); },
+         {0, 1, 1, 0, 0, -1},
+         {GL_SRC_ALPHA, GL_ONE},
+         own,
+         {1, 1, 1, FanAlpha(100)},
+         1,
+         [] { glTranslatef(1, 2, 3), FanMotion(100); },
+         0},
+        {[&] { star.Draw(1); },
+         {0, 0, 0, 0, 0, -1},
+         {GL_SRC_ALPHA, GL_ONE},
+         0,
+         {0.3f, 0.3f, 0.3f, 0.25f},
+         0.5f,
+         [] { glTranslatef(1, 2, 3); },
+         0},
+        {[&] { fade.DrawOver(200, nullptr); },
+         {0, 0, -1, 0, 1, -1},
+         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
+         0,
+         {0, 1, 1, 0.5f},
+         1,
+         [] { glTranslatef(0, 0, -6); },
+         0},
+        {[&] { noise.DrawOver(10, nullptr), noise.DrawOver(11, nullptr); },
+         {0, 1, 1, 0, 0, 1},
+         {GL_SRC_ALPHA, GL_DST_ALPHA},
+         0,
+         {1, 1, 1, 0.5f},
+         1,
+         [] { glTranslatef(-240, -140, -240); },
+         2},
         // The quad's other blend modes; 2 (as any other) keeps the function as found.
-        {[&] { quad.blendMode = 0, quad.Draw(0); }, {0, 0, 0, 0, 0, -1}, {GL_ONE, GL_ONE}, 0,
-         {1, 0.5f, 1, 1}, 1, atQuad, 0},
-        {[&] { quad.blendMode = 1, quad.Draw(0); }, {0, 0, 0, 0, 0, -1},
-         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}, 0, {1, 0.5f, 1, 1}, 1, atQuad, 0},
-        {[&] { quad.blendMode = 4, quad.Draw(0); }, {0, 0, 0, 0, 0, -1},
-         {GL_ONE_MINUS_SRC_COLOR, GL_ONE}, 0, {1, 0.5f, 1, 1}, 1, atQuad, 0},
-        {[&] { quad.blendMode = 2, quad.Draw(0); }, {0, 0, 0, 0, 0, -1}, {GL_ZERO, GL_ZERO}, 0,
-         {1, 0.5f, 1, 1}, 1, atQuad, 0},
+        {[&] { quad.blendMode = 0, quad.Draw(0); },
+         {0, 0, 0, 0, 0, -1},
+         {GL_ONE, GL_ONE},
+         0,
+         {1, 0.5f, 1, 1},
+         1,
+         atQuad,
+         0},
+        {[&] { quad.blendMode = 1, quad.Draw(0); },
+         {0, 0, 0, 0, 0, -1},
+         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
+         0,
+         {1, 0.5f, 1, 1},
+         1,
+         atQuad,
+         0},
+        {[&] { quad.blendMode = 4, quad.Draw(0); },
+         {0, 0, 0, 0, 0, -1},
+         {GL_ONE_MINUS_SRC_COLOR, GL_ONE},
+         0,
+         {1, 0.5f, 1, 1},
+         1,
+         atQuad,
+         0},
+        {[&] { quad.blendMode = 2, quad.Draw(0); },
+         {0, 0, 0, 0, 0, -1},
+         {GL_ZERO, GL_ZERO},
+         0,
+         {1, 0.5f, 1, 1},
+         1,
+         atQuad,
+         0},
     };
     for (const Case& c : cases) {
         for (int start : {0, 1}) {

@@ -102,15 +102,15 @@ TEST_F(SceneFTest, BackgroundImageAdvancesOncePerTriggerAcrossEntries)
         int32_t image;
     };
     const Frame frames[] = {
-        {&first, kEntryStarts[0], up(1143), 5},    // the class's first frame is up: triggers
-        {&first, kEntryStarts[0], up(1143), 5},    // still up
+        {&first, kEntryStarts[0], up(1143), 5},  // the class's first frame is up: triggers
+        {&first, kEntryStarts[0], up(1143), 5},  // still up
         {&first, kEntryStarts[0], down(1143), 5},
         {&first, kEntryStarts[0], up(1144), 6},
-        {&second, kEntryStarts[1], up(1188), 6},   // the run goes on into the next entry
+        {&second, kEntryStarts[1], up(1188), 6},  // the run goes on into the next entry
         {&second, kEntryStarts[1], down(1188), 6},
         {&second, kEntryStarts[1], up(1189), 7},
         {&second, kEntryStarts[1], down(1189), 7},
-        {&second, kEntryStarts[1], up(1190), 4},   // wraps round
+        {&second, kEntryStarts[1], up(1190), 4},  // wraps round
     };
     for (const Frame& f : frames) {
         f.scene->Render(f.t, f.start);

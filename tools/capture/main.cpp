@@ -16,13 +16,14 @@ namespace {
 
 void Usage(FILE* out)
 {
-    std::fprintf(out,
-                 "usage: sunvale-capture --tick TICKS [--size WxH] [--fps N] [--music SECONDS] OUT.png\n"
-                 "  Renders the show from data.rar in the working directory and writes the\n"
-                 "  frame at TICKS (17 ms each; the show runs 0..16100).\n"
-                 "  --size WxH       frame size, default 800x600\n"
-                 "  --fps N          frames drawn per second of show time before it, default 60\n"
-                 "  --music SECONDS  music position for every frame; default: each frame's own time\n");
+    std::fprintf(
+        out,
+        "usage: sunvale-capture --tick TICKS [--size WxH] [--fps N] [--music SECONDS] OUT.png\n"
+        "  Renders the show from data.rar in the working directory and writes the\n"
+        "  frame at TICKS (17 ms each; the show runs 0..16100).\n"
+        "  --size WxH       frame size, default 800x600\n"
+        "  --fps N          frames drawn per second of show time before it, default 60\n"
+        "  --music SECONDS  music position for every frame; default: each frame's own time\n");
 }
 
 bool ParseFloat(const char* text, double* value)
@@ -68,7 +69,8 @@ int main(int argc, char** argv)
             }
         } else if (!std::strcmp(arg, "--size") && hasValue) {
             if (!ParseSize(argv[++i], &width, &height)) {
-                std::fprintf(stderr, "sunvale-capture: --size needs WIDTHxHEIGHT, 1 to 8192 each\n");
+                std::fprintf(stderr,
+                             "sunvale-capture: --size needs WIDTHxHEIGHT, 1 to 8192 each\n");
                 return 2;
             }
         } else if (!std::strcmp(arg, "--fps") && hasValue) {
@@ -119,12 +121,14 @@ int main(int argc, char** argv)
         const int percent = static_cast<int>(100.0 * t / target);
         if (percent / 5 != lastPercent / 5) {
             lastPercent = percent;
-            std::fprintf(stderr, "\rRendering %3d%% (frame %lld)", percent, static_cast<long long>(frames));
+            std::fprintf(stderr, "\rRendering %3d%% (frame %lld)", percent,
+                         static_cast<long long>(frames));
         }
     }
     show.DrawFrame(target, fixedMusic ? static_cast<float>(music) : target * 0.017f);
     const std::vector<uint8_t> pixels = show.ReadPixels();
-    std::fprintf(stderr, "\rRendered %lld frames before tick %.2f\n", static_cast<long long>(frames), tick);
+    std::fprintf(stderr, "\rRendered %lld frames before tick %.2f\n",
+                 static_cast<long long>(frames), tick);
     if (!sunvale::WritePngRgb(out, pixels, width, height, &error)) {
         std::fprintf(stderr, "sunvale-capture: %s\n", error.c_str());
         return 1;

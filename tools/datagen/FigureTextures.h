@@ -9,9 +9,9 @@ namespace sunvale {
 namespace datagen {
 
 class FigureTextures {
- public:
-  static Raster SeatedFigure(int n);  // 512², n = 1..8, RGBA; black/clear outside the figure
-  static Raster Mandala(int n);       // 512², n = 1..8, RGB on black
+public:
+    static Raster SeatedFigure(int n);  // 512², n = 1..8, RGBA; black/clear outside the figure
+    static Raster Mandala(int n);       // 512², n = 1..8, RGB on black
 };
 
 }  // namespace datagen

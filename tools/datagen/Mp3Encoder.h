@@ -13,10 +13,10 @@ namespace sunvale {
 namespace datagen {
 
 class Mp3Encoder {
- public:
-  // kbps: CBR bit rate; quality: lame's algorithm quality 0 (best) .. 9.
-  static bool Encode(const StereoBuffer& audio, int kbps, int quality, std::vector<uint8_t>* out,
-                     std::string* error);
+public:
+    // kbps: CBR bit rate; quality: lame's algorithm quality 0 (best) .. 9.
+    static bool Encode(const StereoBuffer& audio, int kbps, int quality, std::vector<uint8_t>* out,
+                       std::string* error);
 };
 
 }  // namespace datagen

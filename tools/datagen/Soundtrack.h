@@ -13,18 +13,18 @@ namespace sunvale {
 namespace datagen {
 
 class Soundtrack {
- public:
-  static constexpr int kRate = 44100;
-  static constexpr double kBar = 1.72125;             // seconds
-  static constexpr double kBeat = kBar / 4.0;
-  static constexpr double kFirstDownbeat = 0.57375;   // 146.88 − 85 bars
-  static constexpr double kLength = 275.5;            // seconds of audio
-  static constexpr double kFadeStart = 266.0, kFadeEnd = 273.7;
+public:
+    static constexpr int kRate = 44100;
+    static constexpr double kBar = 1.72125;  // seconds
+    static constexpr double kBeat = kBar / 4.0;
+    static constexpr double kFirstDownbeat = 0.57375;  // 146.88 − 85 bars
+    static constexpr double kLength = 275.5;           // seconds of audio
+    static constexpr double kFadeStart = 266.0, kFadeEnd = 273.7;
 
-  static double BarTime(int bar) { return kFirstDownbeat + bar * kBar; }
+    static double BarTime(int bar) { return kFirstDownbeat + bar * kBar; }
 
-  // Renders the whole piece, peak-normalised and softly saturated (peak ≈ −1.2 dBFS).
-  static StereoBuffer Render();
+    // Renders the whole piece, peak-normalised and softly saturated (peak ≈ −1.2 dBFS).
+    static StereoBuffer Render();
 };
 
 }  // namespace datagen

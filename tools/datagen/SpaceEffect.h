@@ -8,9 +8,9 @@ namespace sunvale {
 namespace datagen {
 
 class SpaceEffect {
- public:
-  // delaySeconds: ping-pong delay time; wet: level of the reverb and delay.
-  static void Apply(const StereoBuffer& send, float delaySeconds, float wet, StereoBuffer* mix);
+public:
+    // delaySeconds: ping-pong delay time; wet: level of the reverb and delay.
+    static void Apply(const StereoBuffer& send, float delaySeconds, float wet, StereoBuffer* mix);
 };
 
 }  // namespace datagen

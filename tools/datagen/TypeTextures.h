@@ -9,19 +9,19 @@ namespace sunvale {
 namespace datagen {
 
 class TypeTextures {
- public:
-  explicit TypeTextures(TextPainter* text) : text_(text) {}
+public:
+    explicit TypeTextures(TextPainter* text) : text_(text) {}
 
-  Raster Title();           // 512², "zentrope2.jpg"
-  Raster Formula(int n);    // 512², "mathN.jpg", n = 1..8
-  Raster Message(int n);    // 512², "msgN.jpg", n = 1..7
-  Raster Credits();         // 512², "stuff.jpg"
+    Raster Title();         // 512², "zentrope2.jpg"
+    Raster Formula(int n);  // 512², "mathN.jpg", n = 1..8
+    Raster Message(int n);  // 512², "msgN.jpg", n = 1..7
+    Raster Credits();       // 512², "stuff.jpg"
 
-  static constexpr int kFormulaCount = 8;
-  static constexpr int kMessageCount = 7;
+    static constexpr int kFormulaCount = 8;
+    static constexpr int kMessageCount = 7;
 
- private:
-  TextPainter* text_;
+private:
+    TextPainter* text_;
 };
 
 }  // namespace datagen

@@ -2,11 +2,12 @@
 // head model and the music) from source and packs it as a RAR 2.x archive.
 //   usage: sunvale-datagen OUT.rar [--members DIR]
 // With --members, every member is also written as a plain file under DIR.
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 
 #include "DataSet.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
@@ -15,70 +16,82 @@ namespace {
 
 const char* kFontDir = "/usr/share/fonts/truetype/dejavu";
 
-bool MakeDirs(const std::string& path) {
-  for (size_t i = 1; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') {
-      std::string part = path.substr(0, i);
-      if (mkdir(part.c_str(), 0755) != 0) {
-        struct stat st;
-        if (stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-      }
+bool MakeDirs(const std::string& path)
+{
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            std::string part = path.substr(0, i);
+            if (mkdir(part.c_str(), 0755) != 0) {
+                struct stat st;
+                if (stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+            }
+        }
     }
-  }
-  return true;
+    return true;
 }
 
-bool WriteMembers(const std::string& dir, const std::vector<sunvale::datagen::DataMember>& members) {
-  for (const auto& m : members) {
-    std::string path = dir + "/" + m.name;
-    if (!MakeDirs(path.substr(0, path.rfind('/')))) return false;
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(m.data.data()), static_cast<std::streamsize>(m.data.size()));
-    if (!f) return false;
-  }
-  return true;
+bool WriteMembers(const std::string& dir, const std::vector<sunvale::datagen::DataMember>& members)
+{
+    for (const auto& m : members) {
+        std::string path = dir + "/" + m.name;
+        if (!MakeDirs(path.substr(0, path.rfind('/')))) return false;
+        std::ofstream f(path, std::ios::binary);
+        f.write(reinterpret_cast<const char*>(m.data.data()),
+                static_cast<std::streamsize>(m.data.size()));
+        if (!f) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::string out, membersDir;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--members" && i + 1 < argc) membersDir = argv[++i];
-    else if (out.empty() && arg[0] != '-') out = arg;
-    else out.clear(), i = argc;
-  }
-  if (out.empty()) {
-    std::fprintf(stderr, "usage: sunvale-datagen OUT.rar [--members DIR]\n");
-    return 2;
-  }
-  auto start = std::chrono::steady_clock::now();
-  auto seconds = [&] {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
-  auto progress = [&](const std::string& stage) { std::fprintf(stderr, "[%6.2f s] %s\n", seconds(), stage.c_str()); };
+int main(int argc, char** argv)
+{
+    std::string out, membersDir;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--members" && i + 1 < argc)
+            membersDir = argv[++i];
+        else if (out.empty() && arg[0] != '-')
+            out = arg;
+        else
+            out.clear(), i = argc;
+    }
+    if (out.empty()) {
+        std::fprintf(stderr, "usage: sunvale-datagen OUT.rar [--members DIR]\n");
+        return 2;
+    }
+    auto start = std::chrono::steady_clock::now();
+    auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    auto progress = [&](const std::string& stage) {
+        std::fprintf(stderr, "[%6.2f s] %s\n", seconds(), stage.c_str());
+    };
 
-  std::vector<sunvale::datagen::DataMember> members;
-  std::string error;
-  if (!sunvale::datagen::DataSet::Build(kFontDir, progress, &members, &error)) {
-    std::fprintf(stderr, "sunvale-datagen: %s\n", error.c_str());
-    return 1;
-  }
-  if (!membersDir.empty() && !WriteMembers(membersDir, members)) {
-    std::fprintf(stderr, "sunvale-datagen: cannot write the members under %s\n", membersDir.c_str());
-    return 1;
-  }
-  progress("packing " + std::to_string(members.size()) + " members");
-  std::vector<sunvale::RarPackEntry> entries;
-  for (auto& m : members) entries.push_back(sunvale::RarPackEntry{m.name, std::move(m.data), sunvale::datagen::DataSet::kDosTime});
-  sunvale::RarPackOptions options;
-  options.level = 3;
-  options.solid = false;
-  if (!sunvale::WriteRarArchive(out.c_str(), entries, options, &error)) {
-    std::fprintf(stderr, "sunvale-datagen: cannot write %s: %s\n", out.c_str(), error.c_str());
-    return 1;
-  }
-  progress("wrote " + out);
-  return 0;
+    std::vector<sunvale::datagen::DataMember> members;
+    std::string error;
+    if (!sunvale::datagen::DataSet::Build(kFontDir, progress, &members, &error)) {
+        std::fprintf(stderr, "sunvale-datagen: %s\n", error.c_str());
+        return 1;
+    }
+    if (!membersDir.empty() && !WriteMembers(membersDir, members)) {
+        std::fprintf(stderr, "sunvale-datagen: cannot write the members under %s\n",
+                     membersDir.c_str());
+        return 1;
+    }
+    progress("packing " + std::to_string(members.size()) + " members");
+    std::vector<sunvale::RarPackEntry> entries;
+    for (auto& m : members)
+        entries.push_back(
+            sunvale::RarPackEntry{m.name, std::move(m.data), sunvale::datagen::DataSet::kDosTime});
+    sunvale::RarPackOptions options;
+    options.level = 3;
+    options.solid = false;
+    if (!sunvale::WriteRarArchive(out.c_str(), entries, options, &error)) {
+        std::fprintf(stderr, "sunvale-datagen: cannot write %s: %s\n", out.c_str(), error.c_str());
+        return 1;
+    }
+    progress("wrote " + out);
+    return 0;
 }

@@ -12,7 +12,8 @@ namespace {
 
 const char kUsage[] = "a [-m0..-m5] [-s] [-mm|-mm-] ARCHIVE FILE|FOLDER...";
 
-int RunAdd(int argc, char** argv) {
+int RunAdd(int argc, char** argv)
+{
     sunvale::RarPackOptions options;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -26,7 +27,8 @@ int RunAdd(int argc, char** argv) {
         } else if (arg == "-mm-") {
             options.audio = sunvale::RarAudioMode::Never;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "moxa a: unknown switch %s\nusage: moxa %s\n", arg.c_str(), kUsage);
+            std::fprintf(stderr, "moxa a: unknown switch %s\nusage: moxa %s\n", arg.c_str(),
+                         kUsage);
             return 2;
         } else {
             positional.push_back(arg);
@@ -39,7 +41,8 @@ int RunAdd(int argc, char** argv) {
     const std::string archive = positional[0];
     std::vector<moxa::InputFile> inputs;
     std::string error;
-    if (!moxa::CollectInputs(std::vector<std::string>(positional.begin() + 1, positional.end()), &inputs, &error)) {
+    if (!moxa::CollectInputs(std::vector<std::string>(positional.begin() + 1, positional.end()),
+                             &inputs, &error)) {
         std::fprintf(stderr, "moxa a: %s\n", error.c_str());
         return 1;
     }
@@ -68,4 +71,5 @@ int RunAdd(int argc, char** argv) {
 
 }  // namespace
 
-MOXA_REGISTER_COMMAND(g_addCommand, "a", kUsage, "add files and folders to a new RAR 2.x archive", RunAdd);
+MOXA_REGISTER_COMMAND(g_addCommand, "a", kUsage, "add files and folders to a new RAR 2.x archive",
+                      RunAdd);

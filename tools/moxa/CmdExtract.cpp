@@ -13,7 +13,8 @@ namespace {
 
 const char kUsage[] = "x ARCHIVE [ENTRY...] [-o DIR]";
 
-int RunExtract(int argc, char** argv) {
+int RunExtract(int argc, char** argv)
+{
     std::string outDir = ".";
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -47,7 +48,8 @@ int RunExtract(int argc, char** argv) {
             for (const sunvale::RarDirectoryEntry& e : dir.Entries())
                 if (!hit && moxa::SameEntryName(positional[i], e.name)) hit = &e;
             if (!hit) {
-                std::fprintf(stderr, "moxa x: %s: no entry %s\n", archive.c_str(), positional[i].c_str());
+                std::fprintf(stderr, "moxa x: %s: no entry %s\n", archive.c_str(),
+                             positional[i].c_str());
                 ++failures;
             } else {
                 chosen.push_back(hit);
@@ -65,8 +67,8 @@ int RunExtract(int argc, char** argv) {
         }
         std::vector<unsigned char> bytes;
         if (!moxa::ExtractEntry(archive, e->name, &bytes)) {
-            std::fprintf(stderr, "moxa x: %s: cannot extract %s (damaged or unsupported)\n", archive.c_str(),
-                         e->name.c_str());
+            std::fprintf(stderr, "moxa x: %s: cannot extract %s (damaged or unsupported)\n",
+                         archive.c_str(), e->name.c_str());
             ++failures;
             continue;
         }
@@ -88,5 +90,5 @@ int RunExtract(int argc, char** argv) {
 
 }  // namespace
 
-MOXA_REGISTER_COMMAND(g_extractCommand, "x", kUsage, "extract all or the named entries (into DIR, default .)",
-                      RunExtract);
+MOXA_REGISTER_COMMAND(g_extractCommand, "x", kUsage,
+                      "extract all or the named entries (into DIR, default .)", RunExtract);

@@ -23,10 +23,18 @@ bool WritePng(const sunvale::ImageData& image, const char* path)
     out.width = image.width;
     out.height = image.height;
     switch (image.bitsPerPixel) {
-    case 8: out.format = PNG_FORMAT_GRAY; break;
-    case 24: out.format = PNG_FORMAT_RGB; break;
-    case 32: out.format = PNG_FORMAT_RGBA; break;
-    default: std::fprintf(stderr, "moxa image: unexpected depth %u\n", image.bitsPerPixel); return false;
+    case 8:
+        out.format = PNG_FORMAT_GRAY;
+        break;
+    case 24:
+        out.format = PNG_FORMAT_RGB;
+        break;
+    case 32:
+        out.format = PNG_FORMAT_RGBA;
+        break;
+    default:
+        std::fprintf(stderr, "moxa image: unexpected depth %u\n", image.bitsPerPixel);
+        return false;
     }
     if (!png_image_write_to_file(&out, path, 0, image.pixels, 0, nullptr)) {
         std::fprintf(stderr, "moxa image: cannot write %s: %s\n", path, out.message);
@@ -49,14 +57,17 @@ int RunImage(int argc, char** argv)
     sunvale::ImageLoader loader;
     std::unique_ptr<sunvale::ImageData> image(loader.LoadImage(entry, archive));
     if (!image) {
-        std::fprintf(stderr, "moxa image: cannot load %s from %s (missing, unknown format or undecodable)\n",
-                     entry, archive);
+        std::fprintf(
+            stderr, "moxa image: cannot load %s from %s (missing, unknown format or undecodable)\n",
+            entry, archive);
         return 1;
     }
-    std::printf("%s: width %u height %u bits %u\n", entry, image->width, image->height, image->bitsPerPixel);
+    std::printf("%s: width %u height %u bits %u\n", entry, image->width, image->height,
+                image->bitsPerPixel);
     return WritePng(*image, outPath) ? 0 : 1;
 }
 
 }  // namespace
 
-MOXA_REGISTER_COMMAND(g_imageCommand, "image", kUsage, "decode an image entry and write it as PNG", RunImage);
+MOXA_REGISTER_COMMAND(g_imageCommand, "image", kUsage, "decode an image entry and write it as PNG",
+                      RunImage);

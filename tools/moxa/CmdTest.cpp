@@ -11,7 +11,8 @@ namespace {
 
 const char kUsage[] = "t ARCHIVE";
 
-int RunTest(int argc, char** argv) {
+int RunTest(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: moxa %s\n", kUsage);
         return 2;
@@ -33,4 +34,5 @@ int RunTest(int argc, char** argv) {
 
 }  // namespace
 
-MOXA_REGISTER_COMMAND(g_testCommand, "t", kUsage, "test every entry (extract and check CRC)", RunTest);
+MOXA_REGISTER_COMMAND(g_testCommand, "t", kUsage, "test every entry (extract and check CRC)",
+                      RunTest);

@@ -12,22 +12,26 @@ namespace {
 
 // Function-local so that registrations from any translation unit find it
 // constructed, whatever the order of static initialisation.
-std::vector<CommandInfo>& Commands() {
+std::vector<CommandInfo>& Commands()
+{
     static std::vector<CommandInfo> commands;
     return commands;
 }
 
 }  // namespace
 
-bool RegisterCommand(const CommandInfo& info) {
+bool RegisterCommand(const CommandInfo& info)
+{
     std::vector<CommandInfo>& commands = Commands();
-    auto at = std::lower_bound(commands.begin(), commands.end(), info,
-                               [](const CommandInfo& a, const CommandInfo& b) { return std::strcmp(a.name, b.name) < 0; });
+    auto at = std::lower_bound(
+        commands.begin(), commands.end(), info,
+        [](const CommandInfo& a, const CommandInfo& b) { return std::strcmp(a.name, b.name) < 0; });
     commands.insert(at, info);
     return true;
 }
 
-const CommandInfo* RegisteredCommands(int* count) {
+const CommandInfo* RegisteredCommands(int* count)
+{
     *count = static_cast<int>(Commands().size());
     return Commands().data();
 }

@@ -11,7 +11,8 @@
 
 namespace moxa {
 
-bool LoadDirectory(const char* command, const std::string& archive, sunvale::RarDirectory* dir) {
+bool LoadDirectory(const char* command, const std::string& archive, sunvale::RarDirectory* dir)
+{
     std::vector<uint8_t> bytes;
     std::string error;
     if (!ReadWholeFile(archive, &bytes, &error)) {
@@ -27,16 +28,22 @@ bool LoadDirectory(const char* command, const std::string& archive, sunvale::Rar
 
 bool IsFolderEntry(const sunvale::RarDirectoryEntry& e) { return (e.flags & 0x00E0) == 0x00E0; }
 
-bool SameEntryName(const std::string& a, const std::string& b) {
+bool SameEntryName(const std::string& a, const std::string& b)
+{
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        const auto norm = [](unsigned char c) { return c == '\\' || c == '/' ? '_' : std::toupper(c); };
-        if (norm(static_cast<unsigned char>(a[i])) != norm(static_cast<unsigned char>(b[i]))) return false;
+        const auto norm = [](unsigned char c) {
+            return c == '\\' || c == '/' ? '_' : std::toupper(c);
+        };
+        if (norm(static_cast<unsigned char>(a[i])) != norm(static_cast<unsigned char>(b[i])))
+            return false;
     }
     return true;
 }
 
-bool ExtractEntry(const std::string& archive, const std::string& name, std::vector<unsigned char>* bytes) {
+bool ExtractEntry(const std::string& archive, const std::string& name,
+                  std::vector<unsigned char>* bytes)
+{
     unsigned char* data = nullptr;
     uint32_t size = 0;
     if (!sunvale::RarExtract(&data, &size, name.c_str(), archive.c_str(), "")) return false;

@@ -21,6 +21,7 @@ bool SameEntryName(const std::string& a, const std::string& b);
 
 // Extracts one entry through the show's reader into bytes; false when the
 // reader refuses it (not found, damaged, CRC mismatch).
-bool ExtractEntry(const std::string& archive, const std::string& name, std::vector<unsigned char>* bytes);
+bool ExtractEntry(const std::string& archive, const std::string& name,
+                  std::vector<unsigned char>* bytes);
 
 }  // namespace moxa

@@ -15,7 +15,8 @@ namespace moxa {
 
 namespace {
 
-uint32_t DosTimeOf(const fs::path& path) {
+uint32_t DosTimeOf(const fs::path& path)
+{
     std::error_code ec;
     const auto ftime = fs::last_write_time(path, ec);
     if (ec) return 0;
@@ -24,11 +25,13 @@ uint32_t DosTimeOf(const fs::path& path) {
     const std::time_t t = std::chrono::system_clock::to_time_t(sys);
     std::tm tm{};
     if (!localtime_r(&t, &tm) || tm.tm_year < 80) return (1u << 21) | (1u << 16);  // 1980-01-01
-    return static_cast<uint32_t>(((tm.tm_year - 80) << 25) | ((tm.tm_mon + 1) << 21) | (tm.tm_mday << 16) |
-                                 (tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
+    return static_cast<uint32_t>(((tm.tm_year - 80) << 25) | ((tm.tm_mon + 1) << 21) |
+                                 (tm.tm_mday << 16) | (tm.tm_hour << 11) | (tm.tm_min << 5) |
+                                 (tm.tm_sec / 2));
 }
 
-std::string ArchiveNameOf(std::string p) {
+std::string ArchiveNameOf(std::string p)
+{
     while (p.rfind("./", 0) == 0) p.erase(0, 2);
     while (!p.empty() && p[0] == '/') p.erase(0, 1);
     return p;
@@ -36,7 +39,8 @@ std::string ArchiveNameOf(std::string p) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         *error = "cannot open " + path;
@@ -50,7 +54,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
     return true;
 }
 
-bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, std::string* error) {
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, std::string* error)
+{
     std::error_code ec;
     const fs::path parent = fs::path(path).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
@@ -67,7 +72,9 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, s
     return true;
 }
 
-bool CollectInputs(const std::vector<std::string>& args, std::vector<InputFile>* files, std::string* error) {
+bool CollectInputs(const std::vector<std::string>& args, std::vector<InputFile>* files,
+                   std::string* error)
+{
     for (const std::string& arg : args) {
         std::error_code ec;
         const fs::file_status st = fs::status(arg, ec);
@@ -96,7 +103,8 @@ bool CollectInputs(const std::vector<std::string>& args, std::vector<InputFile>*
     return true;
 }
 
-std::string SafeRelativePath(const std::string& archiveName) {
+std::string SafeRelativePath(const std::string& archiveName)
+{
     std::string out, part;
     auto flush = [&]() -> bool {
         if (part == "..") return false;
@@ -118,10 +126,11 @@ std::string SafeRelativePath(const std::string& archiveName) {
     return out;
 }
 
-std::string FormatDosTime(uint32_t t) {
+std::string FormatDosTime(uint32_t t)
+{
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u", 1980 + (t >> 25), (t >> 21) & 15, (t >> 16) & 31,
-                  (t >> 11) & 31, (t >> 5) & 63);
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u", 1980 + (t >> 25), (t >> 21) & 15,
+                  (t >> 16) & 31, (t >> 11) & 31, (t >> 5) & 63);
     return buf;
 }
 

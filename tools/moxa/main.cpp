@@ -7,21 +7,26 @@
 
 namespace {
 
-void PrintHelp(FILE* to) {
+void PrintHelp(FILE* to)
+{
     std::fprintf(to, "usage: moxa COMMAND [ARGS...]\n\ncommands:\n");
     int count = 0;
     const moxa::CommandInfo* commands = moxa::RegisteredCommands(&count);
-    for (int i = 0; i < count; ++i) std::fprintf(to, "  %-8s %s\n           moxa %s\n", commands[i].name, commands[i].summary, commands[i].usage);
+    for (int i = 0; i < count; ++i)
+        std::fprintf(to, "  %-8s %s\n           moxa %s\n", commands[i].name, commands[i].summary,
+                     commands[i].usage);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2) {
         PrintHelp(stderr);
         return 2;
     }
-    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
+        !std::strcmp(argv[1], "help")) {
         PrintHelp(stdout);
         return 0;
     }

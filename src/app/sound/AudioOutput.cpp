@@ -20,13 +20,15 @@ constexpr auto kNullPeriod = std::chrono::milliseconds(10);
 
 // Device buffer of about 20-25 ms: short enough for the position to follow
 // the sound closely, long enough not to starve.
-Uint16 DeviceBufferFrames(int rate) {
+Uint16 DeviceBufferFrames(int rate)
+{
     Uint16 frames = 256;
     while (frames < 4096 && frames * 50 < rate) frames = Uint16(frames * 2);
     return frames;
 }
 
-void ReportNullOutputOnce(const char* why) {
+void ReportNullOutputOnce(const char* why)
+{
     static std::atomic<bool> said{false};
     if (said.exchange(true)) return;
     std::fprintf(stderr, "sound: %s; playing into a silent output that keeps time\n", why);
@@ -34,7 +36,8 @@ void ReportNullOutputOnce(const char* why) {
 
 }  // namespace
 
-SoundOutput AudioOutput::Start(SoundOutput wanted, int rate, MixFn mix, void* user) {
+SoundOutput AudioOutput::Start(SoundOutput wanted, int rate, MixFn mix, void* user)
+{
     Stop();
     mixFn = mix;
     mixUser = user;
@@ -50,7 +53,8 @@ SoundOutput AudioOutput::Start(SoundOutput wanted, int rate, MixFn mix, void* us
     return SoundOutput::Null;
 }
 
-bool AudioOutput::OpenDevice(int rate, const char** why) {
+bool AudioOutput::OpenDevice(int rate, const char** why)
+{
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         *why = "no audio device (audio system unavailable)";
         return false;
@@ -59,7 +63,8 @@ bool AudioOutput::OpenDevice(int rate, const char** why) {
     // SDL's dummy driver keeps no reliable time and its disk driver writes a
     // file into the working directory: our null output does the job better.
     const char* driver = SDL_GetCurrentAudioDriver();
-    if (driver == nullptr || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0) {
+    if (driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
+        std::strcmp(driver, "disk") == 0) {
         *why = "no audio device (only a dummy audio driver)";
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         sdlAudioStarted = false;
@@ -86,12 +91,14 @@ bool AudioOutput::OpenDevice(int rate, const char** why) {
     return true;
 }
 
-void AudioOutput::DeviceCallback(void* self, unsigned char* stream, int len) {
+void AudioOutput::DeviceCallback(void* self, unsigned char* stream, int len)
+{
     AudioOutput* out = static_cast<AudioOutput*>(self);
     out->mixFn(out->mixUser, reinterpret_cast<int16_t*>(stream), len / int(2 * sizeof(int16_t)));
 }
 
-void AudioOutput::RunNullOutput() {
+void AudioOutput::RunNullOutput()
+{
     using Clock = std::chrono::steady_clock;
     std::vector<int16_t> sink(size_t(kNullChunkFrames) * 2);
     const Clock::time_point start = Clock::now();
@@ -113,7 +120,8 @@ void AudioOutput::RunNullOutput() {
     }
 }
 
-void AudioOutput::Stop() {
+void AudioOutput::Stop()
+{
     if (device != 0) {
         SDL_CloseAudioDevice(device);  // waits for a callback in progress
         device = 0;

@@ -14,8 +14,9 @@ class Mp3Stream;
 using FMUSIC_MODULE = TrackerSong;  // opaque song handle
 using FSOUND_STREAM = Mp3Stream;    // opaque stream handle
 
-constexpr unsigned int FSOUND_LOADMEMORY = 0x8000;  // Stream_OpenFile: name is a pointer to the bytes
-constexpr int FSOUND_FREE = -1;                     // Stream_Play: any free channel
+constexpr unsigned int FSOUND_LOADMEMORY =
+    0x8000;                      // Stream_OpenFile: name is a pointer to the bytes
+constexpr int FSOUND_FREE = -1;  // Stream_Play: any free channel
 constexpr unsigned int FSOUND_INIT_GLOBALFOCUS = 0x2;
 
 // Starts the library: mixing rate in Hz (8000 to 192000), number of software

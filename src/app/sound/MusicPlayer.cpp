@@ -20,18 +20,21 @@ const char kPassword[] = "";
 
 MusicPlayer::MusicPlayer() : song(nullptr), stream(nullptr), bytes(nullptr) {}
 
-MusicPlayer::~MusicPlayer() {
+MusicPlayer::~MusicPlayer()
+{
     if (song != nullptr) FMUSIC_FreeSong(song);
     if (stream != nullptr) FSOUND_Stream_Close(stream);
     FSOUND_Close();
     if (bytes != nullptr) std::free(bytes);
 }
 
-int MusicPlayer::InitSound(int rate, int channels) {
+int MusicPlayer::InitSound(int rate, int channels)
+{
     return FSOUND_Init(rate, channels, FSOUND_INIT_GLOBALFOCUS) != 0 ? 1 : 0;
 }
 
-void MusicPlayer::Release() {
+void MusicPlayer::Release()
+{
     if (song != nullptr) FMUSIC_FreeSong(song);
     if (stream != nullptr) FSOUND_Stream_Close(stream);
     std::free(bytes);
@@ -40,7 +43,8 @@ void MusicPlayer::Release() {
     bytes = nullptr;
 }
 
-int MusicPlayer::LoadFromArchive(const char* archive, const char* file) {
+int MusicPlayer::LoadFromArchive(const char* archive, const char* file)
+{
     // A second load replaces the first instead of leaking it.
     Release();
     unsigned char* data = nullptr;
@@ -57,7 +61,8 @@ int MusicPlayer::LoadFromArchive(const char* archive, const char* file) {
     return stream != nullptr ? 1 : 0;
 }
 
-void MusicPlayer::Play() {
+void MusicPlayer::Play()
+{
     if (song != nullptr) {
         FMUSIC_PlaySong(song);
         FMUSIC_SetMasterVolume(song, kFullVolume);
@@ -67,7 +72,8 @@ void MusicPlayer::Play() {
     }
 }
 
-float MusicPlayer::GetMusicPosition() const {
+float MusicPlayer::GetMusicPosition() const
+{
     if (stream == nullptr) return 0.0f;
     return float(FSOUND_Stream_GetTime(stream)) * 0.001f;
 }

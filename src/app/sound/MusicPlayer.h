@@ -26,9 +26,9 @@ public:
     // Stream play position in seconds; 0.0 without a stream.
     [[nodiscard]] float GetMusicPosition() const;
 
-    FMUSIC_MODULE* song;   // non-null when the file opened as a tracker module
-    FSOUND_STREAM* stream; // non-null when it opened as a stream
-    unsigned char* bytes;  // the whole file (malloc'ed), kept while the stream reads it
+    FMUSIC_MODULE* song;    // non-null when the file opened as a tracker module
+    FSOUND_STREAM* stream;  // non-null when it opened as a stream
+    unsigned char* bytes;   // the whole file (malloc'ed), kept while the stream reads it
 
 private:
     void Release();

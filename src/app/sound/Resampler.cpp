@@ -15,13 +15,15 @@ constexpr double kZeroCrossings = 12.0;  // kernel half-width in cutoff periods
 constexpr double kCutoff = 0.92;         // pass band, as a fraction of the lower Nyquist
 constexpr int kPhases = 256;             // kernel rows per input sample
 
-double Sinc(double x) {
+double Sinc(double x)
+{
     if (std::fabs(x) < 1e-12) return 1.0;
     return std::sin(kPi * x) / (kPi * x);
 }
 
 // Blackman window over [-half, half]; zero outside.
-double Blackman(double x, double half) {
+double Blackman(double x, double half)
+{
     if (std::fabs(x) >= half) return 0.0;
     const double a = kPi * x / half;
     return 0.42 + 0.5 * std::cos(a) + 0.08 * std::cos(2.0 * a);
@@ -29,7 +31,8 @@ double Blackman(double x, double half) {
 
 }  // namespace
 
-void Resampler::Reset(int src, int dst) {
+void Resampler::Reset(int src, int dst)
+{
     srcRate = src > 0 ? src : 1;
     dstRate = dst > 0 ? dst : 1;
     const int g = std::gcd(srcRate, dstRate);
@@ -44,7 +47,8 @@ void Resampler::Reset(int src, int dst) {
     BuildFilter();
 }
 
-void Resampler::BuildFilter() {
+void Resampler::BuildFilter()
+{
     kernel.clear();
     if (srcRate == dstRate) {
         taps = 0;
@@ -72,7 +76,8 @@ void Resampler::BuildFilter() {
     }
 }
 
-void Resampler::Push(const float* samples, int frames) {
+void Resampler::Push(const float* samples, int frames)
+{
     if (frames <= 0 || finished) return;
     DropConsumedInput();
     input.insert(input.end(), samples, samples + size_t(frames) * 2);
@@ -83,7 +88,8 @@ void Resampler::Finish() { finished = true; }
 
 bool Resampler::Drained() const { return finished && whole >= inputFrames; }
 
-void Resampler::DropConsumedInput() {
+void Resampler::DropConsumedInput()
+{
     // Frames before the first tap of the next output frame are never read again.
     const int64_t firstNeeded = taps > 0 ? whole - taps / 2 + 1 : whole;
     const int64_t drop = std::min<int64_t>(firstNeeded - inputBase, inputFrames - inputBase);
@@ -92,7 +98,8 @@ void Resampler::DropConsumedInput() {
     inputBase += drop;
 }
 
-void Resampler::FilterFrame(int64_t center, double phase, float* out) const {
+void Resampler::FilterFrame(int64_t center, double phase, float* out) const
+{
     const double pos = phase * phases;
     const int p = std::min(int(pos), phases - 1);
     const float w1 = float(pos - p);
@@ -122,7 +129,8 @@ void Resampler::FilterFrame(int64_t center, double phase, float* out) const {
     out[1] = r;
 }
 
-int Resampler::Pull(float* output, int maxFrames) {
+int Resampler::Pull(float* output, int maxFrames)
+{
     int made = 0;
     if (srcRate == dstRate) {
         const int64_t avail = inputFrames - whole;
@@ -135,7 +143,7 @@ int Resampler::Pull(float* output, int maxFrames) {
         return made;
     }
     while (made < maxFrames) {
-        if (whole >= inputFrames && finished) break;        // past the last input frame
+        if (whole >= inputFrames && finished) break;              // past the last input frame
         if (!finished && whole + taps / 2 >= inputFrames) break;  // needs more input
         FilterFrame(whole, double(frac) / double(stepDst), output + size_t(made) * 2);
         ++made;

@@ -46,7 +46,7 @@ private:
     // Filter: `phases + 1` rows of `taps` coefficients; row p is the kernel
     // for a fractional offset of p / phases input samples.
     int phases = 0;
-    int taps = 0;       // even; the kernel spans taps / 2 samples each side
+    int taps = 0;  // even; the kernel spans taps / 2 samples each side
     std::vector<float> kernel;
 
     // Input frames still needed, interleaved; input[0] is absolute frame

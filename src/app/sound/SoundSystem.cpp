@@ -20,36 +20,42 @@ constexpr int kMixBlockFrames = 1024;
 
 float VolumeGain(int volume) { return float(std::clamp(volume, 0, 255)) / 255.0f; }
 
-int16_t ToSample(float v) {
+int16_t ToSample(float v)
+{
     const float scaled = std::nearbyint(v * 32767.0f);
     return int16_t(std::clamp(scaled, -32768.0f, 32767.0f));
 }
 
 // Whole file into memory; empty on any failure.
-std::vector<unsigned char> ReadWholeFile(const char* path) {
+std::vector<unsigned char> ReadWholeFile(const char* path)
+{
     std::vector<unsigned char> bytes;
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return bytes;
     unsigned char chunk[65536];
     size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
     std::fclose(file);
     return bytes;
 }
 
 }  // namespace
 
-SoundSystem& SoundSystem::Instance() {
+SoundSystem& SoundSystem::Instance()
+{
     static SoundSystem* instance = new SoundSystem();
     return *instance;
 }
 
-void SoundSystem::SetRequestedOutput(SoundOutput kind) {
+void SoundSystem::SetRequestedOutput(SoundOutput kind)
+{
     std::lock_guard<std::mutex> guard(lock);
     requested = kind;
 }
 
-bool SoundSystem::Init(int rate, int channelCount) {
+bool SoundSystem::Init(int rate, int channelCount)
+{
     Close();
     if (rate < kMinRate || rate > kMaxRate) return false;
     if (channelCount < 1 || channelCount > kMaxChannels) return false;
@@ -69,7 +75,8 @@ bool SoundSystem::Init(int rate, int channelCount) {
     return true;
 }
 
-void SoundSystem::Close() {
+void SoundSystem::Close()
+{
     output.Stop();
     std::lock_guard<std::mutex> guard(lock);
     channels.clear();
@@ -80,36 +87,42 @@ void SoundSystem::Close() {
     active = SoundOutput::Manual;
 }
 
-SoundOutput SoundSystem::ActiveOutput() {
+SoundOutput SoundSystem::ActiveOutput()
+{
     std::lock_guard<std::mutex> guard(lock);
     return active;
 }
 
-int SoundSystem::MixRate() {
+int SoundSystem::MixRate()
+{
     std::lock_guard<std::mutex> guard(lock);
     return mixRate;
 }
 
-SoundSystem::SongSlot* SoundSystem::FindSong(TrackerSong* song) {
+SoundSystem::SongSlot* SoundSystem::FindSong(TrackerSong* song)
+{
     if (song == nullptr) return nullptr;
     for (SongSlot& slot : songs)
         if (slot.song.get() == song) return &slot;
     return nullptr;
 }
 
-bool SoundSystem::HoldsStream(Mp3Stream* stream) const {
+bool SoundSystem::HoldsStream(Mp3Stream* stream) const
+{
     if (stream == nullptr) return false;
     for (const auto& held : streams)
         if (held.get() == stream) return true;
     return false;
 }
 
-void SoundSystem::StopStream(Mp3Stream* stream) {
+void SoundSystem::StopStream(Mp3Stream* stream)
+{
     for (Channel& channel : channels)
         if (channel.stream == stream) channel.stream = nullptr;
 }
 
-TrackerSong* SoundSystem::LoadSong(const void* data, int length) {
+TrackerSong* SoundSystem::LoadSong(const void* data, int length)
+{
     int rate = 0;
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -124,7 +137,8 @@ TrackerSong* SoundSystem::LoadSong(const void* data, int length) {
     return song;
 }
 
-bool SoundSystem::PlaySong(TrackerSong* song) {
+bool SoundSystem::PlaySong(TrackerSong* song)
+{
     std::lock_guard<std::mutex> guard(lock);
     SongSlot* slot = FindSong(song);
     if (slot == nullptr) return false;
@@ -133,7 +147,8 @@ bool SoundSystem::PlaySong(TrackerSong* song) {
     return true;
 }
 
-bool SoundSystem::SetSongVolume(TrackerSong* song, int volume) {
+bool SoundSystem::SetSongVolume(TrackerSong* song, int volume)
+{
     std::lock_guard<std::mutex> guard(lock);
     SongSlot* slot = FindSong(song);
     if (slot == nullptr) return false;
@@ -141,21 +156,25 @@ bool SoundSystem::SetSongVolume(TrackerSong* song, int volume) {
     return true;
 }
 
-bool SoundSystem::FreeSong(TrackerSong* song) {
+bool SoundSystem::FreeSong(TrackerSong* song)
+{
     std::lock_guard<std::mutex> guard(lock);
-    const auto it = std::find_if(songs.begin(), songs.end(), [song](const SongSlot& s) { return s.song.get() == song; });
+    const auto it = std::find_if(songs.begin(), songs.end(),
+                                 [song](const SongSlot& s) { return s.song.get() == song; });
     if (song == nullptr || it == songs.end()) return false;
     songs.erase(it);
     return true;
 }
 
-bool SoundSystem::SongFinished(TrackerSong* song) {
+bool SoundSystem::SongFinished(TrackerSong* song)
+{
     std::lock_guard<std::mutex> guard(lock);
     SongSlot* slot = FindSong(song);
     return slot != nullptr && slot->song->Finished();
 }
 
-Mp3Stream* SoundSystem::OpenStream(const char* nameOrData, unsigned int mode, int length) {
+Mp3Stream* SoundSystem::OpenStream(const char* nameOrData, unsigned int mode, int length)
+{
     int rate = 0;
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -166,7 +185,8 @@ Mp3Stream* SoundSystem::OpenStream(const char* nameOrData, unsigned int mode, in
     Mp3Stream* stream = nullptr;
     if ((mode & FSOUND_LOADMEMORY) != 0) {
         if (length <= 0) return nullptr;
-        stream = Mp3Stream::Open(reinterpret_cast<const unsigned char*>(nameOrData), size_t(length), rate);
+        stream = Mp3Stream::Open(reinterpret_cast<const unsigned char*>(nameOrData), size_t(length),
+                                 rate);
     } else {
         stream = Mp3Stream::OpenOwned(ReadWholeFile(nameOrData), rate);
     }
@@ -176,7 +196,8 @@ Mp3Stream* SoundSystem::OpenStream(const char* nameOrData, unsigned int mode, in
     return stream;
 }
 
-int SoundSystem::PlayStream(int channel, Mp3Stream* stream) {
+int SoundSystem::PlayStream(int channel, Mp3Stream* stream)
+{
     std::lock_guard<std::mutex> guard(lock);
     if (!HoldsStream(stream)) return -1;
     for (size_t i = 0; i < channels.size(); ++i)
@@ -194,40 +215,46 @@ int SoundSystem::PlayStream(int channel, Mp3Stream* stream) {
     return chosen;
 }
 
-bool SoundSystem::SetChannelVolume(int channel, int volume) {
+bool SoundSystem::SetChannelVolume(int channel, int volume)
+{
     std::lock_guard<std::mutex> guard(lock);
     if (channel < 0 || size_t(channel) >= channels.size()) return false;
     channels[size_t(channel)].gain = VolumeGain(volume);
     return true;
 }
 
-int64_t SoundSystem::StreamFrames(Mp3Stream* stream) {
+int64_t SoundSystem::StreamFrames(Mp3Stream* stream)
+{
     std::lock_guard<std::mutex> guard(lock);
     return HoldsStream(stream) ? stream->PlayedFrames() : 0;
 }
 
-int SoundSystem::StreamMilliseconds(Mp3Stream* stream) {
+int SoundSystem::StreamMilliseconds(Mp3Stream* stream)
+{
     std::lock_guard<std::mutex> guard(lock);
     if (!HoldsStream(stream) || mixRate <= 0) return 0;
     return int(stream->PlayedFrames() * 1000 / mixRate);
 }
 
-bool SoundSystem::StreamFinished(Mp3Stream* stream) {
+bool SoundSystem::StreamFinished(Mp3Stream* stream)
+{
     std::lock_guard<std::mutex> guard(lock);
     return HoldsStream(stream) && stream->Finished();
 }
 
-bool SoundSystem::CloseStream(Mp3Stream* stream) {
+bool SoundSystem::CloseStream(Mp3Stream* stream)
+{
     std::lock_guard<std::mutex> guard(lock);
-    const auto it =
-        std::find_if(streams.begin(), streams.end(), [stream](const auto& held) { return held.get() == stream; });
+    const auto it = std::find_if(streams.begin(), streams.end(),
+                                 [stream](const auto& held) { return held.get() == stream; });
     if (stream == nullptr || it == streams.end()) return false;
     StopStream(stream);
     streams.erase(it);
     return true;
 }
 
-int SoundSystem::PlayingCount() {
+int SoundSystem::PlayingCount()
+{
     std::lock_guard<std::mutex> guard(lock);
     int count = 0;
     for (const Channel& channel : channels) count += channel.stream != nullptr ? 1 : 0;
@@ -235,30 +262,35 @@ int SoundSystem::PlayingCount() {
     return count;
 }
 
-int SoundSystem::MixManual(int16_t* out, int frames) {
+int SoundSystem::MixManual(int16_t* out, int frames)
+{
     std::lock_guard<std::mutex> guard(lock);
     if (!started || active != SoundOutput::Manual || out == nullptr || frames <= 0) return 0;
     Mix(out, frames);
     return frames;
 }
 
-void SoundSystem::MixCallback(void* self, int16_t* out, int frames) {
+void SoundSystem::MixCallback(void* self, int16_t* out, int frames)
+{
     SoundSystem* system = static_cast<SoundSystem*>(self);
     std::lock_guard<std::mutex> guard(system->lock);
     system->Mix(out, frames);
 }
 
-void SoundSystem::Mix(int16_t* out, int frames) {
+void SoundSystem::Mix(int16_t* out, int frames)
+{
     while (frames > 0) {
         const int block = std::min(frames, kMixBlockFrames);
         std::fill_n(mixBuffer.begin(), size_t(block) * 2, 0.0f);
         auto addSource = [&](SoundSource* source, float gain) {
             const int made = source->Render(sourceBuffer.data(), block);
-            for (int i = 0; i < made * 2; ++i) mixBuffer[size_t(i)] += sourceBuffer[size_t(i)] * gain;
+            for (int i = 0; i < made * 2; ++i)
+                mixBuffer[size_t(i)] += sourceBuffer[size_t(i)] * gain;
             return made == block;
         };
         for (Channel& channel : channels)
-            if (channel.stream != nullptr && !addSource(channel.stream, channel.gain)) channel.stream = nullptr;
+            if (channel.stream != nullptr && !addSource(channel.stream, channel.gain))
+                channel.stream = nullptr;
         for (SongSlot& slot : songs)
             if (slot.playing && !addSource(slot.song.get(), slot.gain)) slot.playing = false;
         for (int i = 0; i < block * 2; ++i) out[i] = ToSample(mixBuffer[size_t(i)]);

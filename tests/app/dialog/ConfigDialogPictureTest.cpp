@@ -1,11 +1,11 @@
 // The dialog's picture, rendered into an image surface and checked where its
 // parts must be: letterbox bars, a dark sky over a bright warm sun, a title.
-#include "app/ConfigDialogPicture.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+
+#include "app/ConfigDialogPicture.h"
 
 namespace sunvale {
 namespace {
@@ -21,8 +21,8 @@ protected:
 
     Rgb At(int x, int y) const
     {
-        const unsigned char* row = cairo_image_surface_get_data(surface) +
-                                   y * cairo_image_surface_get_stride(surface);
+        const unsigned char* row =
+            cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
         uint32_t pixel;
         std::memcpy(&pixel, row + 4 * x, 4);
         return {static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
@@ -41,7 +41,8 @@ TEST_F(ConfigDialogPictureTest, IsAnOpaque250x100Image)
     const unsigned char* data = cairo_image_surface_get_data(surface);
     int stride = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 250; ++x) ASSERT_EQ(data[y * stride + 4 * x + 3], 0xFF) << x << "," << y;
+        for (int x = 0; x < 250; ++x)
+            ASSERT_EQ(data[y * stride + 4 * x + 3], 0xFF) << x << "," << y;
 }
 
 TEST_F(ConfigDialogPictureTest, LetterboxBarsAreBlack)

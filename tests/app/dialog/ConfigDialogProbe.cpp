@@ -4,12 +4,12 @@
 //   config_dialog_probe [--screenshot FILE]
 // With --screenshot the probe draws the dialog into FILE (PNG) as soon as it
 // is on screen and then closes it like the window's close button.
-#include "app/ConfigDialog.h"
-
 #include <gtk/gtk.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include "app/ConfigDialog.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ gboolean CaptureWhenMapped(gpointer)
     cairo_t* cr = cairo_create(surface);
     gtk_widget_draw(dialog, cr);
     cairo_destroy(cr);
-    g_screenshotSaved = cairo_surface_write_to_png(surface, g_screenshotPath) == CAIRO_STATUS_SUCCESS;
+    g_screenshotSaved =
+        cairo_surface_write_to_png(surface, g_screenshotPath) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
     std::printf("screenshot=%dx%d %s\n", width, height, g_screenshotSaved ? "saved" : "failed");
     gtk_window_close(GTK_WINDOW(dialog));

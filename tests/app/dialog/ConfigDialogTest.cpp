@@ -1,12 +1,12 @@
 // The configuration dialog's video-mode filter on injected mode lists, its
 // preselection and texts, and the path taken when no display exists.
-#include "app/ConfigDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "app/ConfigDialog.h"
 
 namespace sunvale {
 namespace {
@@ -24,7 +24,8 @@ DisplayMode Mode(uint32_t width, uint32_t height, uint32_t bits, uint32_t hz = 6
 std::vector<std::string> Texts(const ConfigDialog& dialog)
 {
     std::vector<std::string> texts;
-    for (int i = 0; i < dialog.modeCount; ++i) texts.push_back(ConfigDialog::ModeText(dialog.modes[i]));
+    for (int i = 0; i < dialog.modeCount; ++i)
+        texts.push_back(ConfigDialog::ModeText(dialog.modes[i]));
     return texts;
 }
 
@@ -42,7 +43,8 @@ TEST(ConfigDialog, ConstructedWithAllFieldsZero)
     EXPECT_EQ(dialog.chosenMode.pelsWidth, 0u);
     EXPECT_EQ(dialog.chosenMode.pelsHeight, 0u);
     EXPECT_EQ(dialog.chosenMode.bitsPerPel, 0u);
-    for (const DisplayMode& mode : dialog.modes) ASSERT_EQ(mode.pelsWidth | mode.pelsHeight | mode.bitsPerPel, 0u);
+    for (const DisplayMode& mode : dialog.modes)
+        ASSERT_EQ(mode.pelsWidth | mode.pelsHeight | mode.bitsPerPel, 0u);
 }
 
 TEST(ConfigDialog, CaptionIsConfigrationAndDerivedClassesReplaceIt)
@@ -96,8 +98,9 @@ TEST(ConfigDialog, AspectBoundsAreTheSinglePrecisionValues)
 TEST(ConfigDialog, SmallAndLowDepthModesAreLeftOut)
 {
     ConfigDialog dialog;
-    Enumerate(dialog, {Mode(512, 384, 32), Mode(640, 480, 16), Mode(640, 480, 8), Mode(640, 480, 24),
-                       Mode(639, 480, 32), Mode(640, 479, 32), Mode(640, 480, 32), Mode(0, 0, 32)});
+    Enumerate(dialog,
+              {Mode(512, 384, 32), Mode(640, 480, 16), Mode(640, 480, 8), Mode(640, 480, 24),
+               Mode(639, 480, 32), Mode(640, 479, 32), Mode(640, 480, 32), Mode(0, 0, 32)});
     EXPECT_EQ(Texts(dialog), (std::vector<std::string>{"640x480x24bit", "640x480x32bit"}));
 }
 
@@ -125,7 +128,8 @@ TEST(ConfigDialog, NewEnumerationReplacesTheOldList)
 TEST(ConfigDialog, Preselects800x600At32BitsWherePresent)
 {
     ConfigDialog dialog;
-    Enumerate(dialog, {Mode(640, 480, 32), Mode(800, 600, 24), Mode(800, 600, 32), Mode(1024, 768, 32)});
+    Enumerate(dialog,
+              {Mode(640, 480, 32), Mode(800, 600, 24), Mode(800, 600, 32), Mode(1024, 768, 32)});
     EXPECT_EQ(dialog.PreselectedModeIndex(), 2);
 
     Enumerate(dialog, {Mode(1024, 768, 32), Mode(800, 600, 24), Mode(1280, 960, 32)});

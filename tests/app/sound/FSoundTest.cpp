@@ -1,8 +1,6 @@
 // The sound library on MP3 data made by the test: gapless decoding at each
 // mixing rate, the play position, damaged input, handles after FSOUND_Close,
 // and the null output's real-time pace.
-#include "app/sound/FSound.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "TestAudio.h"
+#include "app/sound/FSound.h"
 
 namespace sunvale {
 namespace {
@@ -19,20 +18,25 @@ using namespace testaudio;
 constexpr int kSourceRate = 44100;
 constexpr int kSourceFrames = 44100 + 12345;  // not a multiple of the 1152-frame MP3 frame
 
-const std::vector<unsigned char>& ToneMp3() {
-    static const auto mp3 = EncodeMp3(SineStereo(kSourceFrames, kSourceRate, 440.0, 0.5), kSourceRate);
+const std::vector<unsigned char>& ToneMp3()
+{
+    static const auto mp3 =
+        EncodeMp3(SineStereo(kSourceFrames, kSourceRate, 440.0, 0.5), kSourceRate);
     return mp3;
 }
 
 // In the show's mode: from memory (0x8000) with the bits 0x2B.
-FSOUND_STREAM* OpenFromMemory(const std::vector<unsigned char>& bytes) {
-    return FSOUND_Stream_OpenFile(reinterpret_cast<const char*>(bytes.data()), 0x802B, int(bytes.size()));
+FSOUND_STREAM* OpenFromMemory(const std::vector<unsigned char>& bytes)
+{
+    return FSOUND_Stream_OpenFile(reinterpret_cast<const char*>(bytes.data()), 0x802B,
+                                  int(bytes.size()));
 }
 
 class FSoundTest : public ::testing::Test {
 protected:
     void SetUp() override { FSOUND_SetOutputKind(SoundOutput::Manual); }
-    void TearDown() override {
+    void TearDown() override
+    {
         FSOUND_Close();
         FSOUND_SetOutputKind(SoundOutput::Auto);
     }
@@ -40,7 +44,8 @@ protected:
 
 // Gapless: as many frames as were encoded, scaled to the mixing rate and
 // rounded up; the position counts the frames delivered since Play.
-TEST_F(FSoundTest, StreamPlaysGaplessAtEachRateAndItsPositionFollowsDelivery) {
+TEST_F(FSoundTest, StreamPlaysGaplessAtEachRateAndItsPositionFollowsDelivery)
+{
     ASSERT_FALSE(ToneMp3().empty());
     for (const int rate : {16000, 22050, 44100}) {
         ASSERT_NE(FSOUND_Init(rate, 32, FSOUND_INIT_GLOBALFOCUS), 0);
@@ -63,11 +68,13 @@ TEST_F(FSoundTest, StreamPlaysGaplessAtEachRateAndItsPositionFollowsDelivery) {
     }
 }
 
-TEST_F(FSoundTest, TruncatedMp3PlaysWhatItHasAndEnds) {
+TEST_F(FSoundTest, TruncatedMp3PlaysWhatItHasAndEnds)
+{
     const std::vector<unsigned char>& mp3 = ToneMp3();
     ASSERT_NE(FSOUND_Init(22050, 32, 2), 0);
     for (const size_t length : {size_t(300), mp3.size() / 3, mp3.size() - 1}) {
-        const std::vector<unsigned char> cut(mp3.begin(), mp3.begin() + long(length));  // read while it plays
+        const std::vector<unsigned char> cut(mp3.begin(),
+                                             mp3.begin() + long(length));  // read while it plays
         FSOUND_STREAM* stream = OpenFromMemory(cut);
         if (stream == nullptr) continue;  // too short to find a frame: refusing is fine
         ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
@@ -78,7 +85,8 @@ TEST_F(FSoundTest, TruncatedMp3PlaysWhatItHasAndEnds) {
 }
 
 // Handles die with the library: using them afterwards is refused, not a crash.
-TEST_F(FSoundTest, HandlesAfterCloseAreRefusedAndNothingOpensWhileClosed) {
+TEST_F(FSoundTest, HandlesAfterCloseAreRefusedAndNothingOpensWhileClosed)
+{
     ASSERT_NE(FSOUND_Init(22050, 32, 2), 0);
     FSOUND_STREAM* stream = OpenFromMemory(ToneMp3());
     ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
@@ -94,11 +102,13 @@ TEST_F(FSoundTest, HandlesAfterCloseAreRefusedAndNothingOpensWhileClosed) {
     EXPECT_EQ(FSOUND_MixBlock(block.data(), 32), 0);
 }
 
-TEST_F(FSoundTest, NullOutputAdvancesInRealTime) {
+TEST_F(FSoundTest, NullOutputAdvancesInRealTime)
+{
     FSOUND_SetOutputKind(SoundOutput::Null);
     ASSERT_NE(FSOUND_Init(22050, 32, 2), 0);
     // Three seconds of tone, so the stream outlasts the measurement.
-    const std::vector<unsigned char> mp3 = EncodeMp3(SineStereo(3 * 22050, 22050, 440.0, 0.5), 22050);
+    const std::vector<unsigned char> mp3 =
+        EncodeMp3(SineStereo(3 * 22050, 22050, 440.0, 0.5), 22050);
     FSOUND_STREAM* stream = OpenFromMemory(mp3);
     ASSERT_NE(stream, nullptr);
     ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
@@ -111,7 +121,8 @@ TEST_F(FSoundTest, NullOutputAdvancesInRealTime) {
     const int p1 = FSOUND_Stream_GetTime(stream);
     EXPECT_GT(p0, 0);
     EXPECT_FALSE(FSOUND_Stream_IsFinished(stream));
-    EXPECT_NEAR((p1 - p0) / wallMs, 1.0, 0.05) << "stream ms " << (p1 - p0) << " over wall ms " << wallMs;
+    EXPECT_NEAR((p1 - p0) / wallMs, 1.0, 0.05)
+        << "stream ms " << (p1 - p0) << " over wall ms " << wallMs;
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // as a stream with a position in seconds, a module entry as a song without
 // one, missing or unplayable music leaves the show silent, and the library is
 // closed once by the destructor whatever was loaded.
-#include "app/sound/MusicPlayer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "TestAudio.h"
+#include "app/sound/MusicPlayer.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
 
 namespace sunvale {
@@ -23,26 +22,33 @@ const char kModule[] = "data/music/tiny.mod";
 
 class MusicPlayerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        const std::vector<unsigned char> mp3 = EncodeMp3(SineStereo(2 * 44100, 44100, 440.0, 0.5), 44100);
+    static void SetUpTestSuite()
+    {
+        const std::vector<unsigned char> mp3 =
+            EncodeMp3(SineStereo(2 * 44100, 44100, 440.0, 0.5), 44100);
         const std::vector<unsigned char> mod = MakeTinyMod();
-        const std::vector<RarPackEntry> entries = {{kMusic, {mp3.begin(), mp3.end()}, 0},
-                                                   {kModule, {mod.begin(), mod.end()}, 0},
-                                                   {"data/music/readme.txt", std::vector<uint8_t>(300, 'x'), 0}};
+        const std::vector<RarPackEntry> entries = {
+            {kMusic, {mp3.begin(), mp3.end()}, 0},
+            {kModule, {mod.begin(), mod.end()}, 0},
+            {"data/music/readme.txt", std::vector<uint8_t>(300, 'x'), 0}};
         std::string error;
-        archiveReady = !mp3.empty() && WriteRarArchive(Archive().c_str(), entries, RarPackOptions{}, &error);
-        if (!archiveReady) std::fprintf(stderr, "cannot build the test archive: %s\n", error.c_str());
+        archiveReady =
+            !mp3.empty() && WriteRarArchive(Archive().c_str(), entries, RarPackOptions{}, &error);
+        if (!archiveReady)
+            std::fprintf(stderr, "cannot build the test archive: %s\n", error.c_str());
     }
     static void TearDownTestSuite() { std::remove(Archive().c_str()); }
     static std::string Archive() { return ::testing::TempDir() + "sunvale-sound-data.rar"; }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(archiveReady);
         FSOUND_SetOutputKind(SoundOutput::Manual);
     }
     void TearDown() override { FSOUND_SetOutputKind(SoundOutput::Auto); }
 
-    static void Mix(int frames) {
+    static void Mix(int frames)
+    {
         std::vector<int16_t> block(size_t(frames) * 2);
         ASSERT_EQ(FSOUND_MixBlock(block.data(), frames), frames);
     }
@@ -52,7 +58,8 @@ protected:
 
 bool MusicPlayerTest::archiveReady = false;
 
-TEST_F(MusicPlayerTest, EmptyPlayerPlaysNothingAndItsDestructorClosesTheLibraryOnce) {
+TEST_F(MusicPlayerTest, EmptyPlayerPlaysNothingAndItsDestructorClosesTheLibraryOnce)
+{
     const int before = FSOUND_GetCloseCount();
     {
         MusicPlayer player;
@@ -65,7 +72,8 @@ TEST_F(MusicPlayerTest, EmptyPlayerPlaysNothingAndItsDestructorClosesTheLibraryO
     EXPECT_EQ(FSOUND_GetCloseCount(), before + 1);
 }
 
-TEST_F(MusicPlayerTest, Mp3PlaysAsStreamThenASecondLoadReplacesItWithASong) {
+TEST_F(MusicPlayerTest, Mp3PlaysAsStreamThenASecondLoadReplacesItWithASong)
+{
     MusicPlayer player;
     ASSERT_EQ(player.InitSound(22050, 32), 1);
     ASSERT_EQ(player.LoadFromArchive(Archive().c_str(), kMusic), 1);
@@ -91,7 +99,8 @@ TEST_F(MusicPlayerTest, Mp3PlaysAsStreamThenASecondLoadReplacesItWithASong) {
     EXPECT_EQ(player.GetMusicPosition(), 0.0f) << "a song has no position";
 }
 
-TEST_F(MusicPlayerTest, MissingOrUnplayableMusicLeavesTheShowSilent) {
+TEST_F(MusicPlayerTest, MissingOrUnplayableMusicLeavesTheShowSilent)
+{
     MusicPlayer player;
     ASSERT_EQ(player.InitSound(16000, 32), 1);
     EXPECT_EQ(player.LoadFromArchive(Archive().c_str(), "data/music/missing.mp3"), 0);

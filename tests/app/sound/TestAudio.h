@@ -23,10 +23,12 @@ std::vector<unsigned char> MakeTinyMod();
 // Mixes blocks (Manual output) until `done()` or `maxFrames`, appending them
 // to pcm when given; returns the frames mixed.
 template <typename Done>
-int64_t MixUntil(Done done, int64_t maxFrames, std::vector<int16_t>* pcm) {
+int64_t MixUntil(Done done, int64_t maxFrames, std::vector<int16_t>* pcm)
+{
     int64_t mixed = 0;
     std::vector<int16_t> block(2048);
-    for (int n; !done() && mixed < maxFrames && (n = FSOUND_MixBlock(block.data(), 1024)) > 0; mixed += n)
+    for (int n; !done() && mixed < maxFrames && (n = FSOUND_MixBlock(block.data(), 1024)) > 0;
+         mixed += n)
         if (pcm != nullptr) pcm->insert(pcm->end(), block.begin(), block.begin() + n * 2);
     return mixed;
 }

@@ -18,7 +18,8 @@ public:
     size_t Left() const { return size_ - pos_; }
     const uint8_t* Here() const { return data_ + pos_; }
 
-    bool Skip(size_t n) {
+    bool Skip(size_t n)
+    {
         if (n > Left()) {
             pos_ = size_;
             return false;
@@ -27,31 +28,37 @@ public:
         return true;
     }
 
-    bool U8(uint8_t& v) {
+    bool U8(uint8_t& v)
+    {
         if (Left() < 1) return Fail();
         v = data_[pos_++];
         return true;
     }
-    bool U16(uint16_t& v) {
+    bool U16(uint16_t& v)
+    {
         if (Left() < 2) return Fail();
         v = static_cast<uint16_t>(data_[pos_] | data_[pos_ + 1] << 8);
         pos_ += 2;
         return true;
     }
-    bool U32(uint32_t& v) {
+    bool U32(uint32_t& v)
+    {
         if (Left() < 4) return Fail();
         v = static_cast<uint32_t>(data_[pos_]) | static_cast<uint32_t>(data_[pos_ + 1]) << 8 |
-            static_cast<uint32_t>(data_[pos_ + 2]) << 16 | static_cast<uint32_t>(data_[pos_ + 3]) << 24;
+            static_cast<uint32_t>(data_[pos_ + 2]) << 16 |
+            static_cast<uint32_t>(data_[pos_ + 3]) << 24;
         pos_ += 4;
         return true;
     }
-    bool F32(float& v) {
+    bool F32(float& v)
+    {
         uint32_t bits;
         if (!U32(bits)) return false;
         std::memcpy(&v, &bits, 4);
         return true;
     }
-    bool Floats(float* v, int n) {
+    bool Floats(float* v, int n)
+    {
         if (Left() < 4u * static_cast<size_t>(n)) return Fail();
         for (int i = 0; i < n; ++i) F32(v[i]);
         return true;
@@ -61,7 +68,8 @@ public:
     // rest of a longer name is dropped) and always terminates out. Consumes
     // the terminator; without one inside the range, consumes everything and
     // fails (out then holds the truncated bytes seen).
-    bool Name(char* out, size_t capacity) {
+    bool Name(char* out, size_t capacity)
+    {
         size_t n = 0;
         while (pos_ < size_) {
             const uint8_t c = data_[pos_++];
@@ -76,7 +84,8 @@ public:
     }
 
 private:
-    bool Fail() {
+    bool Fail()
+    {
         pos_ = size_;
         return false;
     }

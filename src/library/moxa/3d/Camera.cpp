@@ -4,7 +4,8 @@
 
 namespace sunvale {
 
-Camera::Camera() {
+Camera::Camera()
+{
     Zero(view);
     Zero(world);
     Zero(projection);
@@ -16,7 +17,8 @@ Camera::Camera() {
     SetOrientation(Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 0, 1}, Vector3{0, 0, 0});
 }
 
-void Camera::SetFrustum(float l, float r, float b, float t, float n, float f) {
+void Camera::SetFrustum(float l, float r, float b, float t, float n, float f)
+{
     left = l;
     right = r;
     bottom = b;
@@ -36,7 +38,9 @@ void Camera::SetFrustum(float l, float r, float b, float t, float n, float f) {
     UpdateBounds();
 }
 
-void Camera::SetOrientation(const Vector3& x, const Vector3& y, const Vector3& z, const Vector3& pos) {
+void Camera::SetOrientation(const Vector3& x, const Vector3& y, const Vector3& z,
+                            const Vector3& pos)
+{
     xAxis = x;
     yAxis = y;
     zAxis = z;
@@ -45,16 +49,29 @@ void Camera::SetOrientation(const Vector3& x, const Vector3& y, const Vector3& z
     Normalize(yAxis);
     Normalize(zAxis);
     float* m = world.m;
-    m[0] = xAxis.x; m[1] = xAxis.y; m[2] = xAxis.z; m[3] = 0.0f;
-    m[4] = yAxis.x; m[5] = yAxis.y; m[6] = yAxis.z; m[7] = 0.0f;
-    m[8] = zAxis.x; m[9] = zAxis.y; m[10] = zAxis.z; m[11] = 0.0f;
-    m[12] = position.x; m[13] = position.y; m[14] = position.z; m[15] = 1.0f;
+    m[0] = xAxis.x;
+    m[1] = xAxis.y;
+    m[2] = xAxis.z;
+    m[3] = 0.0f;
+    m[4] = yAxis.x;
+    m[5] = yAxis.y;
+    m[6] = yAxis.z;
+    m[7] = 0.0f;
+    m[8] = zAxis.x;
+    m[9] = zAxis.y;
+    m[10] = zAxis.z;
+    m[11] = 0.0f;
+    m[12] = position.x;
+    m[13] = position.y;
+    m[14] = position.z;
+    m[15] = 1.0f;
     view = world;
     InvertAffine(view);
     UpdateBounds();
 }
 
-void Camera::UpdateBounds() {
+void Camera::UpdateBounds()
+{
     Vector3 p[8];
     TransformPoints(world, p, corners, 8);
     boundsMin = p[0];

@@ -5,14 +5,16 @@ namespace sunvale {
 
 namespace {
 
-uint32_t ReadLength(const uint8_t* p) {
+uint32_t ReadLength(const uint8_t* p)
+{
     return static_cast<uint32_t>(p[2]) | static_cast<uint32_t>(p[3]) << 8 |
            static_cast<uint32_t>(p[4]) << 16 | static_cast<uint32_t>(p[5]) << 24;
 }
 
 }  // namespace
 
-bool Chunk3ds::Root(const uint8_t* data, size_t size, Chunk3ds& out) {
+bool Chunk3ds::Root(const uint8_t* data, size_t size, Chunk3ds& out)
+{
     if (data == nullptr || size < kChunkHeaderSize) return false;
     uint32_t length = ReadLength(data);
     // Rule: a chunk holds at least its header.
@@ -24,7 +26,8 @@ bool Chunk3ds::Root(const uint8_t* data, size_t size, Chunk3ds& out) {
     return true;
 }
 
-bool Chunk3ds::NextChild(uint32_t& offset, Chunk3ds& child) const {
+bool Chunk3ds::NextChild(uint32_t& offset, Chunk3ds& child) const
+{
     // Rule: a sub-chunk header must fit in what is left of the parent.
     if (offset > length || length - offset < kChunkHeaderSize) return false;
     const uint8_t* p = base + offset;
@@ -41,7 +44,8 @@ bool Chunk3ds::NextChild(uint32_t& offset, Chunk3ds& child) const {
     return true;
 }
 
-bool Chunk3ds::FindChild(uint16_t childId, int n, uint32_t from, Chunk3ds& out) const {
+bool Chunk3ds::FindChild(uint16_t childId, int n, uint32_t from, Chunk3ds& out) const
+{
     uint32_t offset = from;
     Chunk3ds child;
     while (NextChild(offset, child)) {
@@ -55,7 +59,8 @@ bool Chunk3ds::FindChild(uint16_t childId, int n, uint32_t from, Chunk3ds& out) 
     return false;
 }
 
-ByteCursor Chunk3ds::Data(uint32_t from) const {
+ByteCursor Chunk3ds::Data(uint32_t from) const
+{
     if (from >= length) return ByteCursor();
     return ByteCursor(base + from, length - from);
 }

@@ -46,14 +46,15 @@ enum : uint16_t {
 };
 
 constexpr uint32_t kMaxMaterials = 255;
-constexpr float kByteToUnit = 0.003921569f;   // 1/255
-constexpr float kDegToRad = 0.017453292f;     // pi/180
+constexpr float kByteToUnit = 0.003921569f;  // 1/255
+constexpr float kDegToRad = 0.017453292f;    // pi/180
 
 enum { kCountObjects, kCountVertices, kCountFaces, kCountLights, kCountCameras };
 
 // Reads (x, y, z) from the file and stores (x, z, y); false (out untouched)
 // when fewer than 12 bytes are left.
-bool ReadExchanged(ByteCursor& cur, float out[3]) {
+bool ReadExchanged(ByteCursor& cur, float out[3])
+{
     float v[3];
     if (!cur.Floats(v, 3)) return false;
     out[0] = v[0];
@@ -63,7 +64,8 @@ bool ReadExchanged(ByteCursor& cur, float out[3]) {
 }
 
 // The body of a named object: its name, then its first sub-chunk.
-bool NamedObjectBody(const Chunk3ds& object, char name[kModelNameLength + 1], Chunk3ds& body) {
+bool NamedObjectBody(const Chunk3ds& object, char name[kModelNameLength + 1], Chunk3ds& body)
+{
     ByteCursor cur = object.Data();
     // Rule: the name is zero-terminated inside the chunk; without a
     // terminator there is no body.
@@ -74,7 +76,8 @@ bool NamedObjectBody(const Chunk3ds& object, char name[kModelNameLength + 1], Ch
 
 // The 16-bit count at the start of a list chunk, cut to the whole entries of
 // entrySize bytes that the chunk holds.
-uint32_t ListCount(const Chunk3ds& list, uint32_t entrySize, ByteCursor& cur) {
+uint32_t ListCount(const Chunk3ds& list, uint32_t entrySize, ByteCursor& cur)
+{
     cur = list.Data();
     uint16_t n = 0;
     if (!cur.U16(n)) return 0;
@@ -83,7 +86,8 @@ uint32_t ListCount(const Chunk3ds& list, uint32_t entrySize, ByteCursor& cur) {
 }
 
 // A colour chunk through its 24-bit sub-chunks; the last one wins.
-void ReadByteColor(const Chunk3ds& color, float out[3]) {
+void ReadByteColor(const Chunk3ds& color, float out[3])
+{
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds sub;
     while (color.NextChild(offset, sub)) {
@@ -96,7 +100,8 @@ void ReadByteColor(const Chunk3ds& color, float out[3]) {
 }
 
 // A map chunk through its file-name sub-chunk; the last one wins.
-void ReadMap(const Chunk3ds& map, MaterialMap& out) {
+void ReadMap(const Chunk3ds& map, MaterialMap& out)
+{
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds sub;
     while (map.NextChild(offset, sub)) {
@@ -111,7 +116,8 @@ void ReadMap(const Chunk3ds& map, MaterialMap& out) {
 
 // Light colour component: value x 255 truncated, kept inside 0..255 (also
 // for NaN) so the conversion is always defined.
-uint32_t ColorByte(float value) {
+uint32_t ColorByte(float value)
+{
     const float scaled = value * 255.0f;
     if (!(scaled > 0.0f)) return 0;
     if (scaled >= 255.0f) return 255;
@@ -120,7 +126,8 @@ uint32_t ColorByte(float value) {
 
 }  // namespace
 
-int GeometryReader::ReadMaterials(const Chunk3ds* editor) {
+int GeometryReader::ReadMaterials(const Chunk3ds* editor)
+{
     uint32_t count = 0;
     Chunk3ds chunk;
     uint32_t offset = kChunkHeaderSize;
@@ -141,28 +148,48 @@ int GeometryReader::ReadMaterials(const Chunk3ds* editor) {
         Chunk3ds sub;
         while (chunk.NextChild(subOffset, sub)) {
             switch (sub.id) {
-                case kChunkMaterialName: {
-                    ByteCursor cur = sub.Data();
-                    cur.Name(mat.name, sizeof mat.name);
-                    break;
-                }
-                case kChunkAmbient: ReadByteColor(sub, mat.ambient); break;
-                case kChunkDiffuse: ReadByteColor(sub, mat.diffuse); break;
-                case kChunkSpecular: ReadByteColor(sub, mat.specular); break;
-                case kChunkTwoSided: mat.twoSided = 1; break;
-                case kChunkWire: mat.wire = 1; break;
-                case kChunkTextureMap: ReadMap(sub, mat.textureMap); break;
-                case kChunkOpacityMap: ReadMap(sub, mat.opacityMap); break;
-                case kChunkReflectionMap: ReadMap(sub, mat.reflectionMap); break;
-                case kChunkBumpMap: ReadMap(sub, mat.bumpMap); break;
-                default: break;
+            case kChunkMaterialName: {
+                ByteCursor cur = sub.Data();
+                cur.Name(mat.name, sizeof mat.name);
+                break;
+            }
+            case kChunkAmbient:
+                ReadByteColor(sub, mat.ambient);
+                break;
+            case kChunkDiffuse:
+                ReadByteColor(sub, mat.diffuse);
+                break;
+            case kChunkSpecular:
+                ReadByteColor(sub, mat.specular);
+                break;
+            case kChunkTwoSided:
+                mat.twoSided = 1;
+                break;
+            case kChunkWire:
+                mat.wire = 1;
+                break;
+            case kChunkTextureMap:
+                ReadMap(sub, mat.textureMap);
+                break;
+            case kChunkOpacityMap:
+                ReadMap(sub, mat.opacityMap);
+                break;
+            case kChunkReflectionMap:
+                ReadMap(sub, mat.reflectionMap);
+                break;
+            case kChunkBumpMap:
+                ReadMap(sub, mat.bumpMap);
+                break;
+            default:
+                break;
             }
         }
     }
     return 1;
 }
 
-void GeometryReader::CountObjects(const Chunk3ds& editor, uint32_t counts[5]) {
+void GeometryReader::CountObjects(const Chunk3ds& editor, uint32_t counts[5])
+{
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds chunk;
     while (editor.NextChild(offset, chunk)) {
@@ -186,7 +213,8 @@ void GeometryReader::CountObjects(const Chunk3ds& editor, uint32_t counts[5]) {
     }
 }
 
-int GeometryReader::AllocatePools(const uint32_t counts[5]) {
+int GeometryReader::AllocatePools(const uint32_t counts[5])
+{
     if (counts[kCountObjects] > 0) {
         model_.objects = new (std::nothrow) ModelObject[counts[kCountObjects]]();
         if (model_.objects == nullptr) return 0;
@@ -212,7 +240,8 @@ int GeometryReader::AllocatePools(const uint32_t counts[5]) {
     return 1;
 }
 
-int GeometryReader::ReadGeometry(const Chunk3ds& editor) {
+int GeometryReader::ReadGeometry(const Chunk3ds& editor)
+{
     uint32_t counts[5] = {0, 0, 0, 0, 0};
     CountObjects(editor, counts);
     if (!AllocatePools(counts)) return 0;
@@ -251,58 +280,61 @@ int GeometryReader::ReadGeometry(const Chunk3ds& editor) {
     return 1;
 }
 
-int GeometryReader::ReadMesh(const Chunk3ds& mesh, ModelObject& object) {
+int GeometryReader::ReadMesh(const Chunk3ds& mesh, ModelObject& object)
+{
     const uint8_t* mapping = nullptr;  // remembered for the next face list only
     uint32_t mappingPairs = 0;
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds sub;
     while (mesh.NextChild(offset, sub)) {
         switch (sub.id) {
-            case kChunkVertexList: {
-                ByteCursor cur;
-                const uint32_t n = ListCount(sub, 12, cur);
-                // Rule: only a mesh's first vertex list is read (the counting
-                // walk reserves for it alone; faces already read point into it).
-                if (object.vertices != nullptr || n > vertexCapacity_ - nextVertex_) break;
-                object.vertices = model_.vertices + nextVertex_;
-                object.vertexCount = n;
-                nextVertex_ += n;
-                for (uint32_t i = 0; i < n; ++i) {
-                    ReadExchanged(cur, object.vertices[i].position);
-                    object.vertices[i].unmapped = 1;
-                }
-                break;
+        case kChunkVertexList: {
+            ByteCursor cur;
+            const uint32_t n = ListCount(sub, 12, cur);
+            // Rule: only a mesh's first vertex list is read (the counting
+            // walk reserves for it alone; faces already read point into it).
+            if (object.vertices != nullptr || n > vertexCapacity_ - nextVertex_) break;
+            object.vertices = model_.vertices + nextVertex_;
+            object.vertexCount = n;
+            nextVertex_ += n;
+            for (uint32_t i = 0; i < n; ++i) {
+                ReadExchanged(cur, object.vertices[i].position);
+                object.vertices[i].unmapped = 1;
             }
-            case kChunkMapping: {
-                ByteCursor cur;
-                mappingPairs = ListCount(sub, 8, cur);
-                mapping = cur.Here();
-                break;
-            }
-            case kChunkFaceList:
-                if (!ReadFaceList(sub, object, mapping, mappingPairs)) return 0;
-                mapping = nullptr;
-                mappingPairs = 0;
-                break;
-            case kChunkMeshMatrix: {
-                ByteCursor cur = sub.Data();
-                float f[12];
-                if (!cur.Floats(f, 12)) break;
-                float* m = object.localMatrix;
-                const float rows[12] = {f[0], f[2], f[1], f[6], f[8], f[7],
-                                        f[3], f[5], f[4], f[9], f[11], f[10]};
-                std::memcpy(m, rows, sizeof rows);
-                InvertAffineRows(m);
-                break;
-            }
-            default: break;
+            break;
+        }
+        case kChunkMapping: {
+            ByteCursor cur;
+            mappingPairs = ListCount(sub, 8, cur);
+            mapping = cur.Here();
+            break;
+        }
+        case kChunkFaceList:
+            if (!ReadFaceList(sub, object, mapping, mappingPairs)) return 0;
+            mapping = nullptr;
+            mappingPairs = 0;
+            break;
+        case kChunkMeshMatrix: {
+            ByteCursor cur = sub.Data();
+            float f[12];
+            if (!cur.Floats(f, 12)) break;
+            float* m = object.localMatrix;
+            const float rows[12] = {f[0], f[2], f[1], f[6], f[8],  f[7],
+                                    f[3], f[5], f[4], f[9], f[11], f[10]};
+            std::memcpy(m, rows, sizeof rows);
+            InvertAffineRows(m);
+            break;
+        }
+        default:
+            break;
         }
     }
     return 1;
 }
 
-int GeometryReader::ReadFaceList(const Chunk3ds& faceList, ModelObject& object, const uint8_t* mapping,
-                                 uint32_t mappingPairs) {
+int GeometryReader::ReadFaceList(const Chunk3ds& faceList, ModelObject& object,
+                                 const uint8_t* mapping, uint32_t mappingPairs)
+{
     ByteCursor cur;
     const uint32_t n = ListCount(faceList, 8, cur);
     // Rule: only a mesh's first face list is read (the counting walk
@@ -335,8 +367,10 @@ int GeometryReader::ReadFaceList(const Chunk3ds& faceList, ModelObject& object, 
     uint32_t offset = kChunkHeaderSize + 2 + 8 * n;
     Chunk3ds sub;
     while (faceList.NextChild(offset, sub)) {
-        if (sub.id == kChunkMaterialGroup) ReadMaterialGroup(sub, object);
-        else if (sub.id == kChunkSmoothing) object.smooth = 1;
+        if (sub.id == kChunkMaterialGroup)
+            ReadMaterialGroup(sub, object);
+        else if (sub.id == kChunkSmoothing)
+            object.smooth = 1;
     }
     if (mapping != nullptr) AssignMapping(object, mapping, mappingPairs);
     ComputeVertexNormals(object);
@@ -344,7 +378,8 @@ int GeometryReader::ReadFaceList(const Chunk3ds& faceList, ModelObject& object, 
     return 1;
 }
 
-void GeometryReader::ReadMaterialGroup(const Chunk3ds& group, ModelObject& object) {
+void GeometryReader::ReadMaterialGroup(const Chunk3ds& group, ModelObject& object)
+{
     ByteCursor cur = group.Data();
     char name[kModelNameLength + 1];
     if (!cur.Name(name, sizeof name)) return;
@@ -353,14 +388,15 @@ void GeometryReader::ReadMaterialGroup(const Chunk3ds& group, ModelObject& objec
     if (!cur.U16(count)) return;
     for (uint32_t i = 0; i < count; ++i) {
         uint16_t faceIndex;
-        if (!cur.U16(faceIndex)) break;        // count beyond the chunk's data
-        if (material == nullptr) continue;      // no material of that name: default stays
+        if (!cur.U16(faceIndex)) break;               // count beyond the chunk's data
+        if (material == nullptr) continue;            // no material of that name: default stays
         if (faceIndex >= object.faceCount) continue;  // face outside this object: skipped
         object.faces[faceIndex].material = material;
     }
 }
 
-void GeometryReader::ReadLight(const Chunk3ds& chunk, ModelLight& light) {
+void GeometryReader::ReadLight(const Chunk3ds& chunk, ModelLight& light)
+{
     ByteCursor cur = chunk.Data();
     ReadExchanged(cur, light.position);
     uint32_t offset = kChunkHeaderSize + 12;
@@ -382,7 +418,8 @@ void GeometryReader::ReadLight(const Chunk3ds& chunk, ModelLight& light) {
     }
 }
 
-void GeometryReader::ReadCamera(const Chunk3ds& chunk, ModelCamera& camera) {
+void GeometryReader::ReadCamera(const Chunk3ds& chunk, ModelCamera& camera)
+{
     ByteCursor cur = chunk.Data();
     ReadExchanged(cur, camera.position);
     ReadExchanged(cur, camera.target);
@@ -403,7 +440,8 @@ void GeometryReader::ReadCamera(const Chunk3ds& chunk, ModelCamera& camera) {
     }
 }
 
-ModelMaterial* GeometryReader::FindMaterial(const char* name) const {
+ModelMaterial* GeometryReader::FindMaterial(const char* name) const
+{
     for (uint32_t i = 0; i < model_.materialCount; ++i)
         if (std::strcmp(model_.materials[i].name, name) == 0) return &model_.materials[i];
     return nullptr;

@@ -44,13 +44,12 @@ constexpr char kDummyName[] = "$$$DUMMY";
 constexpr uint32_t kTrackKeysOffset = 20;  // flags, 8 unused bytes, key count
 constexpr uint32_t kMinKeySize = 6;        // frame and spline flags
 
-bool IsNode(uint16_t id) {
-    return id >= kChunkObjectNode && id <= kChunkSpotlightNode;
-}
+bool IsNode(uint16_t id) { return id >= kChunkObjectNode && id <= kChunkSpotlightNode; }
 
 // The name at the start of a node's first sub-chunk with the given id; empty
 // when there is none.
-void NodeName(const Chunk3ds& node, uint16_t id, char name[kModelNameLength + 1]) {
+void NodeName(const Chunk3ds& node, uint16_t id, char name[kModelNameLength + 1])
+{
     name[0] = '\0';
     Chunk3ds sub;
     if (!node.FindChild(id, 0, kChunkHeaderSize, sub)) return;
@@ -60,7 +59,8 @@ void NodeName(const Chunk3ds& node, uint16_t id, char name[kModelNameLength + 1]
 
 // Key count of a track chunk, cut to what its bytes can hold; cur is left at
 // the first key.
-uint32_t TrackKeyCount(const Chunk3ds& chunk, ByteCursor& cur) {
+uint32_t TrackKeyCount(const Chunk3ds& chunk, ByteCursor& cur)
+{
     cur = chunk.Data(kTrackKeysOffset - 4);
     uint32_t count = 0;
     if (!cur.U32(count)) return 0;
@@ -72,7 +72,8 @@ uint32_t TrackKeyCount(const Chunk3ds& chunk, ByteCursor& cur) {
 // Frame and spline parameters of a key; floats of flag bits above 4 are
 // read past. False when the key runs past the chunk.
 template <typename Key>
-bool ReadKeyHead(ByteCursor& cur, Key& key) {
+bool ReadKeyHead(ByteCursor& cur, Key& key)
+{
     uint32_t frame;
     uint16_t flags;
     if (!cur.U32(frame) || !cur.U16(flags)) return false;
@@ -88,46 +89,50 @@ bool ReadKeyHead(ByteCursor& cur, Key& key) {
 }
 
 bool ReadKeyValue(ByteCursor& cur, KeyframerReader::Value kind, uint32_t index, TrackKey& key,
-                  const TrackKey* previous) {
+                  const TrackKey* previous)
+{
     using Value = KeyframerReader::Value;
     float v[4];
     switch (kind) {
-        case Value::Vector:
-            if (!cur.Floats(v, 3)) return false;
-            key.value[1] = v[0];
-            key.value[2] = v[2];
-            key.value[3] = v[1];
-            return true;
-        case Value::Color:
-            if (!cur.Floats(v, 3)) return false;
-            key.value[1] = v[0];
-            key.value[2] = v[1];
-            key.value[3] = v[2];
-            return true;
-        case Value::Rotation: {
-            if (!cur.Floats(v, 4)) return false;
-            float r[4];
-            RotationKeyQuaternion(v[0], v[1], v[2], v[3], r);
-            if (previous == nullptr) std::memcpy(key.value, r, sizeof r);
-            else MultiplyQuaternion(previous->value, r, key.value);
-            return true;
-        }
-        case Value::Angle:
-            if (!cur.F32(v[0])) return false;
-            key.value[0] = v[0] * kDegToRad;
-            return true;
-        case Value::Scalar:
-            return cur.F32(key.value[0]);
-        case Value::Hide:
-            key.state = (index % 2 == 0) ? 65535u : 0u;
-            return cur.Skip(4);
+    case Value::Vector:
+        if (!cur.Floats(v, 3)) return false;
+        key.value[1] = v[0];
+        key.value[2] = v[2];
+        key.value[3] = v[1];
+        return true;
+    case Value::Color:
+        if (!cur.Floats(v, 3)) return false;
+        key.value[1] = v[0];
+        key.value[2] = v[1];
+        key.value[3] = v[2];
+        return true;
+    case Value::Rotation: {
+        if (!cur.Floats(v, 4)) return false;
+        float r[4];
+        RotationKeyQuaternion(v[0], v[1], v[2], v[3], r);
+        if (previous == nullptr)
+            std::memcpy(key.value, r, sizeof r);
+        else
+            MultiplyQuaternion(previous->value, r, key.value);
+        return true;
+    }
+    case Value::Angle:
+        if (!cur.F32(v[0])) return false;
+        key.value[0] = v[0] * kDegToRad;
+        return true;
+    case Value::Scalar:
+        return cur.F32(key.value[0]);
+    case Value::Hide:
+        key.state = (index % 2 == 0) ? 65535u : 0u;
+        return cur.Skip(4);
     }
     return false;
 }
 
 }  // namespace
 
-int KeyframerReader::ReadTrack(const Chunk3ds& chunk, Value value, KeyTrack& track) {
+int KeyframerReader::ReadTrack(const Chunk3ds& chunk, Value value, KeyTrack& track)
+{
     ByteCursor cur;
     const uint32_t count = TrackKeyCount(chunk, cur);
     std::unique_ptr<TrackKey[]> keys;
@@ -151,7 +156,8 @@ int KeyframerReader::ReadTrack(const Chunk3ds& chunk, Value value, KeyTrack& tra
     return 1;
 }
 
-int KeyframerReader::ReadMorphTrack(const Chunk3ds& chunk, MorphTrack& track) {
+int KeyframerReader::ReadMorphTrack(const Chunk3ds& chunk, MorphTrack& track)
+{
     ByteCursor cur;
     const uint32_t count = TrackKeyCount(chunk, cur);
     std::unique_ptr<MorphKey[]> keys;
@@ -175,7 +181,8 @@ int KeyframerReader::ReadMorphTrack(const Chunk3ds& chunk, MorphTrack& track) {
     return 1;
 }
 
-int KeyframerReader::ReadNodeList(const Chunk3ds& keyframer) {
+int KeyframerReader::ReadNodeList(const Chunk3ds& keyframer)
+{
     uint32_t nodes = 0;
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds chunk;
@@ -193,20 +200,22 @@ int KeyframerReader::ReadNodeList(const Chunk3ds& keyframer) {
         char name[kModelNameLength + 1];
         NodeName(chunk, kChunkNodeHeader, name);
         switch (chunk.id) {
-            case kChunkObjectNode:
-                entry.kind = kNodeObject;
-                if (std::strcmp(name, kDummyName) == 0) ++dummies;
-                else entry.record = FindObject(name);
-                break;
-            case kChunkCameraNode:
-            case kChunkCameraTargetNode:
-                entry.kind = chunk.id == kChunkCameraNode ? kNodeCamera : kNodeCameraTarget;
-                entry.record = FindCamera(name);
-                break;
-            default:
-                entry.kind = chunk.id == kChunkLightTargetNode ? kNodeLightTarget : kNodeLight;
-                entry.record = FindLight(name);
-                break;
+        case kChunkObjectNode:
+            entry.kind = kNodeObject;
+            if (std::strcmp(name, kDummyName) == 0)
+                ++dummies;
+            else
+                entry.record = FindObject(name);
+            break;
+        case kChunkCameraNode:
+        case kChunkCameraTargetNode:
+            entry.kind = chunk.id == kChunkCameraNode ? kNodeCamera : kNodeCameraTarget;
+            entry.record = FindCamera(name);
+            break;
+        default:
+            entry.kind = chunk.id == kChunkLightTargetNode ? kNodeLightTarget : kNodeLight;
+            entry.record = FindLight(name);
+            break;
         }
     }
     if (dummies == 0) return 1;
@@ -229,7 +238,8 @@ int KeyframerReader::ReadNodeList(const Chunk3ds& keyframer) {
     return 1;
 }
 
-int KeyframerReader::Read(const Chunk3ds& keyframer) {
+int KeyframerReader::Read(const Chunk3ds& keyframer)
+{
     if (!ReadNodeList(keyframer)) return 0;
     uint32_t index = 0;
     uint32_t offset = kChunkHeaderSize;
@@ -238,7 +248,8 @@ int KeyframerReader::Read(const Chunk3ds& keyframer) {
         if (chunk.id == kChunkSegment) {
             ByteCursor cur = chunk.Data();
             uint32_t start, end;
-            if (cur.U32(start) && cur.U32(end)) model_.frameCount = static_cast<int32_t>(end - start + 1u);
+            if (cur.U32(start) && cur.U32(end))
+                model_.frameCount = static_cast<int32_t>(end - start + 1u);
             continue;
         }
         if (!IsNode(chunk.id) || index >= model_.nodeCount) continue;
@@ -248,7 +259,8 @@ int KeyframerReader::Read(const Chunk3ds& keyframer) {
     return failed_ ? 0 : 1;
 }
 
-void KeyframerReader::ReadNode(const Chunk3ds& node) {
+void KeyframerReader::ReadNode(const Chunk3ds& node)
+{
     Chunk3ds header;
     if (!node.FindChild(kChunkNodeHeader, 0, kChunkHeaderSize, header)) return;
     ByteCursor cur = header.Data();
@@ -260,115 +272,133 @@ void KeyframerReader::ReadNode(const Chunk3ds& node) {
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds sub;
     switch (node.id) {
-        case kChunkObjectNode: {
-            ModelObject* object = nullptr;
-            if (std::strcmp(name, kDummyName) == 0) {
-                char instance[kModelNameLength + 1];
-                NodeName(node, kChunkInstanceName, instance);
-                object = FindDummy(instance);
-            } else {
-                object = FindObject(name);
-            }
-            if (object == nullptr) return;  // names no record: skipped whole
-            object->parent = parent;
-            ReadObjectNode(node, *object);
-            return;
+    case kChunkObjectNode: {
+        ModelObject* object = nullptr;
+        if (std::strcmp(name, kDummyName) == 0) {
+            char instance[kModelNameLength + 1];
+            NodeName(node, kChunkInstanceName, instance);
+            object = FindDummy(instance);
+        } else {
+            object = FindObject(name);
         }
-        case kChunkCameraNode:
-        case kChunkCameraTargetNode: {
-            ModelCamera* camera = FindCamera(name);
-            if (camera == nullptr) return;
-            const bool target = node.id == kChunkCameraTargetNode;
-            (target ? camera->targetParent : camera->parent) = parent;
-            while (node.NextChild(offset, sub) && !failed_) {
-                int ok = 1;
-                if (target) {
-                    if (sub.id == kChunkPositionTrack) ok = ReadTrack(sub, Value::Vector, camera->targetTrack);
-                } else if (sub.id == kChunkPositionTrack) {
-                    ok = ReadTrack(sub, Value::Vector, camera->positionTrack);
-                } else if (sub.id == kChunkFovTrack) {
-                    ok = ReadTrack(sub, Value::Angle, camera->fovTrack);
-                } else if (sub.id == kChunkRollTrack) {
-                    ok = ReadTrack(sub, Value::Angle, camera->rollTrack);
-                }
-                if (!ok) failed_ = 1;
+        if (object == nullptr) return;  // names no record: skipped whole
+        object->parent = parent;
+        ReadObjectNode(node, *object);
+        return;
+    }
+    case kChunkCameraNode:
+    case kChunkCameraTargetNode: {
+        ModelCamera* camera = FindCamera(name);
+        if (camera == nullptr) return;
+        const bool target = node.id == kChunkCameraTargetNode;
+        (target ? camera->targetParent : camera->parent) = parent;
+        while (node.NextChild(offset, sub) && !failed_) {
+            int ok = 1;
+            if (target) {
+                if (sub.id == kChunkPositionTrack)
+                    ok = ReadTrack(sub, Value::Vector, camera->targetTrack);
+            } else if (sub.id == kChunkPositionTrack) {
+                ok = ReadTrack(sub, Value::Vector, camera->positionTrack);
+            } else if (sub.id == kChunkFovTrack) {
+                ok = ReadTrack(sub, Value::Angle, camera->fovTrack);
+            } else if (sub.id == kChunkRollTrack) {
+                ok = ReadTrack(sub, Value::Angle, camera->rollTrack);
             }
-            return;
+            if (!ok) failed_ = 1;
         }
-        default: {
-            ModelLight* light = FindLight(name);
-            if (light == nullptr) return;
-            const bool target = node.id == kChunkLightTargetNode;
-            const bool spot = node.id == kChunkSpotlightNode;
-            (target ? light->targetParent : light->parent) = parent;
-            while (node.NextChild(offset, sub) && !failed_) {
-                int ok = 1;
-                if (target) {
-                    if (sub.id == kChunkPositionTrack) ok = ReadTrack(sub, Value::Vector, light->targetTrack);
-                } else if (sub.id == kChunkPositionTrack) {
-                    ok = ReadTrack(sub, Value::Vector, light->positionTrack);
-                } else if (sub.id == kChunkColorTrack) {
-                    ok = ReadTrack(sub, Value::Color, light->colorTrack);
-                } else if (spot && sub.id == kChunkRollTrack) {
-                    ok = ReadTrack(sub, Value::Angle, light->rollTrack);
-                } else if (spot && sub.id == kChunkHotspotTrack) {
-                    ok = ReadTrack(sub, Value::Scalar, light->hotspotTrack);
-                } else if (spot && sub.id == kChunkFalloffTrack) {
-                    ok = ReadTrack(sub, Value::Scalar, light->falloffTrack);
-                }
-                if (!ok) failed_ = 1;
+        return;
+    }
+    default: {
+        ModelLight* light = FindLight(name);
+        if (light == nullptr) return;
+        const bool target = node.id == kChunkLightTargetNode;
+        const bool spot = node.id == kChunkSpotlightNode;
+        (target ? light->targetParent : light->parent) = parent;
+        while (node.NextChild(offset, sub) && !failed_) {
+            int ok = 1;
+            if (target) {
+                if (sub.id == kChunkPositionTrack)
+                    ok = ReadTrack(sub, Value::Vector, light->targetTrack);
+            } else if (sub.id == kChunkPositionTrack) {
+                ok = ReadTrack(sub, Value::Vector, light->positionTrack);
+            } else if (sub.id == kChunkColorTrack) {
+                ok = ReadTrack(sub, Value::Color, light->colorTrack);
+            } else if (spot && sub.id == kChunkRollTrack) {
+                ok = ReadTrack(sub, Value::Angle, light->rollTrack);
+            } else if (spot && sub.id == kChunkHotspotTrack) {
+                ok = ReadTrack(sub, Value::Scalar, light->hotspotTrack);
+            } else if (spot && sub.id == kChunkFalloffTrack) {
+                ok = ReadTrack(sub, Value::Scalar, light->falloffTrack);
             }
-            return;
+            if (!ok) failed_ = 1;
         }
+        return;
+    }
     }
 }
 
-void KeyframerReader::ReadObjectNode(const Chunk3ds& node, ModelObject& object) {
+void KeyframerReader::ReadObjectNode(const Chunk3ds& node, ModelObject& object)
+{
     uint32_t offset = kChunkHeaderSize;
     Chunk3ds sub;
     while (node.NextChild(offset, sub) && !failed_) {
         int ok = 1;
         switch (sub.id) {
-            case kChunkPivot: {
-                ByteCursor cur = sub.Data();
-                float p[3];
-                if (cur.Floats(p, 3)) {
-                    object.pivot[0] = -p[0];
-                    object.pivot[1] = -p[2];
-                    object.pivot[2] = -p[1];
-                }
-                break;
+        case kChunkPivot: {
+            ByteCursor cur = sub.Data();
+            float p[3];
+            if (cur.Floats(p, 3)) {
+                object.pivot[0] = -p[0];
+                object.pivot[1] = -p[2];
+                object.pivot[2] = -p[1];
             }
-            case kChunkPositionTrack: ok = ReadTrack(sub, Value::Vector, object.positionTrack); break;
-            case kChunkRotationTrack: ok = ReadTrack(sub, Value::Rotation, object.rotationTrack); break;
-            case kChunkScaleTrack: ok = ReadTrack(sub, Value::Vector, object.scaleTrack); break;
-            case kChunkMorphTrack: ok = ReadMorphTrack(sub, object.morphTrack); break;
-            case kChunkHideTrack: ok = ReadTrack(sub, Value::Hide, object.hideTrack); break;
-            default: break;
+            break;
+        }
+        case kChunkPositionTrack:
+            ok = ReadTrack(sub, Value::Vector, object.positionTrack);
+            break;
+        case kChunkRotationTrack:
+            ok = ReadTrack(sub, Value::Rotation, object.rotationTrack);
+            break;
+        case kChunkScaleTrack:
+            ok = ReadTrack(sub, Value::Vector, object.scaleTrack);
+            break;
+        case kChunkMorphTrack:
+            ok = ReadMorphTrack(sub, object.morphTrack);
+            break;
+        case kChunkHideTrack:
+            ok = ReadTrack(sub, Value::Hide, object.hideTrack);
+            break;
+        default:
+            break;
         }
         if (!ok) failed_ = 1;
     }
 }
 
-ModelObject* KeyframerReader::FindObject(const char* name) const {
+ModelObject* KeyframerReader::FindObject(const char* name) const
+{
     for (uint32_t i = 0; i < model_.objectCount; ++i)
         if (std::strcmp(model_.objects[i].name, name) == 0) return &model_.objects[i];
     return nullptr;
 }
 
-ModelObject* KeyframerReader::FindDummy(const char* name) const {
+ModelObject* KeyframerReader::FindDummy(const char* name) const
+{
     for (uint32_t i = 0; i < model_.dummyCount; ++i)
         if (std::strcmp(model_.dummies[i].name, name) == 0) return &model_.dummies[i];
     return nullptr;
 }
 
-ModelCamera* KeyframerReader::FindCamera(const char* name) const {
+ModelCamera* KeyframerReader::FindCamera(const char* name) const
+{
     for (uint32_t i = 0; i < model_.cameraCount; ++i)
         if (std::strcmp(model_.cameras[i].name, name) == 0) return &model_.cameras[i];
     return nullptr;
 }
 
-ModelLight* KeyframerReader::FindLight(const char* name) const {
+ModelLight* KeyframerReader::FindLight(const char* name) const
+{
     for (uint32_t i = 0; i < model_.lightCount; ++i)
         if (std::strcmp(model_.lights[i].name, name) == 0) return &model_.lights[i];
     return nullptr;

@@ -8,11 +8,13 @@ namespace {
 
 // Shared inverse of a 3x3 block + translation. The block element (r, j) is
 // at b[s*r + j], the translation at t[0..2].
-void InvertBlock(float* b, int s, float* t) {
+void InvertBlock(float* b, int s, float* t)
+{
     const float m0 = b[0], m1 = b[1], m2 = b[2];
     const float m4 = b[s], m5 = b[s + 1], m6 = b[s + 2];
     const float m8 = b[2 * s], m9 = b[2 * s + 1], m10 = b[2 * s + 2];
-    const float det = m0 * (m5 * m10 - m6 * m9) - m1 * (m4 * m10 - m6 * m8) + m2 * (m4 * m9 - m5 * m8);
+    const float det =
+        m0 * (m5 * m10 - m6 * m9) - m1 * (m4 * m10 - m6 * m8) + m2 * (m4 * m9 - m5 * m8);
     const float d = 1.0f / det;
     float inv[9];
     inv[0] = (m5 * m10 - m6 * m9) * d;
@@ -32,30 +34,30 @@ void InvertBlock(float* b, int s, float* t) {
 
 }  // namespace
 
-void Zero(Matrix4& a) {
+void Zero(Matrix4& a)
+{
     for (float& v : a.m) v = 0.0f;
 }
 
-void Identity(Matrix4& a) {
+void Identity(Matrix4& a)
+{
     Zero(a);
     a.m[0] = a.m[5] = a.m[10] = a.m[15] = 1.0f;
 }
 
-void Transpose(Matrix4& a) {
+void Transpose(Matrix4& a)
+{
     Matrix4 tmp = a;
     for (int r = 0; r < 4; ++r)
         for (int j = 0; j < 4; ++j) a.m[4 * r + j] = tmp.m[4 * j + r];
 }
 
-void InvertAffine(Matrix4& a) {
-    InvertBlock(a.m, 4, a.m + 12);
-}
+void InvertAffine(Matrix4& a) { InvertBlock(a.m, 4, a.m + 12); }
 
-void InvertAffineRows(float rows[12]) {
-    InvertBlock(rows, 3, rows + 9);
-}
+void InvertAffineRows(float rows[12]) { InvertBlock(rows, 3, rows + 9); }
 
-void TransformPoints(const Matrix4& a, Vector3* out, const Vector3* in, int count) {
+void TransformPoints(const Matrix4& a, Vector3* out, const Vector3* in, int count)
+{
     const float* m = a.m;
     for (int i = 0; i < count; ++i) {
         const float x = in[i].x, y = in[i].y, z = in[i].z;
@@ -65,7 +67,8 @@ void TransformPoints(const Matrix4& a, Vector3* out, const Vector3* in, int coun
     }
 }
 
-void FrustumMatrix(Matrix4& out, float l, float r, float b, float t, float n, float f) {
+void FrustumMatrix(Matrix4& out, float l, float r, float b, float t, float n, float f)
+{
     // Built row by row (row-major), then transposed into OpenGL's order.
     Zero(out);
     out.m[0] = 2.0f * n / (r - l);

@@ -5,7 +5,8 @@
 
 namespace sunvale {
 
-void ModelMaterial::SetDefault() {
+void ModelMaterial::SetDefault()
+{
     *this = ModelMaterial();
     std::strcpy(name, "default");
     color[0] = color[1] = color[2] = 240;
@@ -13,7 +14,8 @@ void ModelMaterial::SetDefault() {
     for (int i = 0; i < 3; ++i) ambient[i] = diffuse[i] = specular[i] = 1.0f;
 }
 
-Model::~Model() {
+Model::~Model()
+{
     delete[] materials;
     delete[] vertices;
     delete[] faces;
@@ -24,8 +26,6 @@ Model::~Model() {
     delete[] nodes;
 }
 
-void ReleaseModel(Model* model) {
-    delete model;
-}
+void ReleaseModel(Model* model) { delete model; }
 
 }  // namespace sunvale

@@ -23,9 +23,9 @@ struct Model {
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
-    std::string name;                 // archive path the model was loaded from
+    std::string name;  // archive path the model was loaded from
     ModelMaterial* materials = nullptr;
-    uint32_t materialCount = 0;       // includes the default material at index 0
+    uint32_t materialCount = 0;  // includes the default material at index 0
     ModelVertex* vertices = nullptr;
     uint32_t vertexCount = 0;
     ModelFace* faces = nullptr;
@@ -40,8 +40,8 @@ struct Model {
     uint32_t dummyCount = 0;
     NodeEntry* nodes = nullptr;
     uint32_t nodeCount = 0;
-    float ambient[3] = {0, 0, 0};     // (10, 10, 10) with an ambient-light chunk
-    int32_t frameCount = 0;           // segment end - start + 1; 0 without a segment
+    float ambient[3] = {0, 0, 0};  // (10, 10, 10) with an ambient-light chunk
+    int32_t frameCount = 0;        // segment end - start + 1; 0 without a segment
     // Playback state, set to 0, 0, 60 after loading; nothing reads it.
     uint32_t playbackFrame = 0;
     uint32_t playbackFlags = 0;

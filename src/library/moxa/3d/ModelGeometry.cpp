@@ -10,7 +10,8 @@ namespace sunvale {
 
 namespace {
 
-float ReadFloatLE(const uint8_t* p) {
+float ReadFloatLE(const uint8_t* p)
+{
     uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
                     static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     float f;
@@ -19,14 +20,16 @@ float ReadFloatLE(const uint8_t* p) {
 }
 
 // out = m's 3x3 rows applied to v (x*row0 + y*row1 + z*row2).
-void Turn(const float* m, const float v[3], float out[3]) {
+void Turn(const float* m, const float v[3], float out[3])
+{
     const float x = v[0], y = v[1], z = v[2];
     for (int j = 0; j < 3; ++j) out[j] = x * m[j] + y * m[3 + j] + z * m[6 + j];
 }
 
 }  // namespace
 
-void ComputeFaceNormal(ModelFace& face) {
+void ComputeFaceNormal(ModelFace& face)
+{
     const float* p0 = face.vertex[0]->position;
     const float* p1 = face.vertex[1]->position;
     const float* p2 = face.vertex[2]->position;
@@ -38,7 +41,8 @@ void ComputeFaceNormal(ModelFace& face) {
     for (int j = 0; j < 3; ++j) face.normal[j] = c[j] / len;
 }
 
-void AssignMapping(ModelObject& object, const uint8_t* mapping, uint32_t pairCount) {
+void AssignMapping(ModelObject& object, const uint8_t* mapping, uint32_t pairCount)
+{
     for (uint32_t f = 0; f < object.faceCount; ++f) {
         ModelFace& face = object.faces[f];
         for (int c = 0; c < 3; ++c) {
@@ -52,7 +56,8 @@ void AssignMapping(ModelObject& object, const uint8_t* mapping, uint32_t pairCou
     }
 }
 
-void ComputeVertexNormals(ModelObject& object) {
+void ComputeVertexNormals(ModelObject& object)
+{
     // Accumulated per face in face order, which sums each vertex's face
     // normals in the same order as visiting all faces per vertex, in time
     // proportional to vertices + faces. A face counts once per vertex even
@@ -89,7 +94,8 @@ void ComputeVertexNormals(ModelObject& object) {
     }
 }
 
-void FixUWrap(ModelObject& object) {
+void FixUWrap(ModelObject& object)
+{
     for (uint32_t f = 0; f < object.faceCount; ++f) {
         ModelFace& face = object.faces[f];
         if (!(face.flags & kFaceWrapsU)) continue;
@@ -102,7 +108,8 @@ void FixUWrap(ModelObject& object) {
     }
 }
 
-void ToLocalSpace(Model& model) {
+void ToLocalSpace(Model& model)
+{
     for (uint32_t o = 0; o < model.objectCount; ++o) {
         ModelObject& object = model.objects[o];
         const float* m = object.localMatrix;
@@ -120,7 +127,8 @@ void ToLocalSpace(Model& model) {
     }
 }
 
-void ComputeBounds(Model& model) {
+void ComputeBounds(Model& model)
+{
     for (uint32_t o = 0; o < model.objectCount; ++o) {
         ModelObject& object = model.objects[o];
         for (int j = 0; j < 3; ++j) {

@@ -15,7 +15,8 @@ constexpr char kPassword[] = "";
 
 }  // namespace
 
-Model* LoadModel(const char* archiveName, const char* fileName) {
+Model* LoadModel(const char* archiveName, const char* fileName)
+{
     unsigned char* data = nullptr;
     uint32_t size = 0;
     if (!RarExtract(&data, &size, fileName, archiveName, kPassword)) return nullptr;

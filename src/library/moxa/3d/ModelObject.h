@@ -18,11 +18,11 @@ struct ModelObject {
     char name[kModelNameLength + 1] = {};
     ModelVertex* vertices = nullptr;  // into the model's pool
     uint32_t vertexCount = 0;
-    ModelFace* faces = nullptr;       // into the model's pool
+    ModelFace* faces = nullptr;  // into the model's pool
     uint32_t faceCount = 0;
     float boundsMin[3] = {kEmptyBounds, kEmptyBounds, kEmptyBounds};
     float boundsMax[3] = {-kEmptyBounds, -kEmptyBounds, -kEmptyBounds};
-    float pivot[3] = {0, 0, 0};       // negated keyframer pivot
+    float pivot[3] = {0, 0, 0};  // negated keyframer pivot
     // Inverse of the file's mesh matrix, rows X axis, Y axis, Z axis,
     // translation: a point maps to x*row0 + y*row1 + z*row2 + row3. Identity
     // when the mesh has no matrix chunk.
@@ -32,8 +32,8 @@ struct ModelObject {
     KeyTrack scaleTrack;
     KeyTrack hideTrack;
     MorphTrack morphTrack;
-    uint32_t parent = 0;              // keyframer hierarchy index, 65535 = none
-    uint32_t smooth = 0;              // 1 with a smoothing-group chunk; 1 for dummies
+    uint32_t parent = 0;  // keyframer hierarchy index, 65535 = none
+    uint32_t smooth = 0;  // 1 with a smoothing-group chunk; 1 for dummies
 };
 
 }  // namespace sunvale

@@ -19,7 +19,8 @@ constexpr uint16_t kChunkKeyframer = 0xB000;
 
 }  // namespace
 
-Model* ParseModel(const uint8_t* data, size_t size, const char* name) {
+Model* ParseModel(const uint8_t* data, size_t size, const char* name)
+{
     Chunk3ds root;
     if (!Chunk3ds::Root(data, size, root)) return nullptr;
     std::unique_ptr<Model> model(new (std::nothrow) Model());

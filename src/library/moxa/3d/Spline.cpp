@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-extern "C" float Spline(float t, const float* keys, int n) {
+extern "C" float Spline(float t, const float* keys, int n)
+{
     // Fewer than four keys make no segment: nothing to read.
     if (n < 4 || keys == nullptr) return 0.0f;
     // Clamp t into the curve (NaN goes to 0) so the segment stays in range.

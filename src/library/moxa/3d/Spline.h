@@ -10,5 +10,4 @@ extern "C" {
 // n - 4, so no key beyond keys[n - 1] is read; n < 4 (too few keys for one
 // segment) returns 0 without reading keys.
 float Spline(float t, const float* keys, int n);
-
 }

@@ -16,7 +16,7 @@ struct TrackKey {
     // Vectors: [1..3] = (x, y, z); rotation: unit quaternion (w, x, y, z),
     // accumulated; scalars: [0].
     float value[4] = {0, 0, 0, 0};
-    float tangentIn[4] = {0, 0, 0, 0};   // Kochanek-Bartels tangents
+    float tangentIn[4] = {0, 0, 0, 0};  // Kochanek-Bartels tangents
     float tangentOut[4] = {0, 0, 0, 0};
 };
 

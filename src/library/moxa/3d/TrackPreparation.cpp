@@ -6,7 +6,8 @@
 
 namespace sunvale {
 
-void RotationKeyQuaternion(float angle, float ax, float ay, float az, float out[4]) {
+void RotationKeyQuaternion(float angle, float ax, float ay, float az, float out[4])
+{
     const float s = std::sin(angle * 0.5f);
     out[0] = std::cos(angle * 0.5f);
     out[1] = s * -ax;
@@ -14,7 +15,8 @@ void RotationKeyQuaternion(float angle, float ax, float ay, float az, float out[
     out[3] = s * -ay;
 }
 
-void MultiplyQuaternion(const float a[4], const float b[4], float out[4]) {
+void MultiplyQuaternion(const float a[4], const float b[4], float out[4])
+{
     const float w1 = a[0], x1 = a[1], y1 = a[2], z1 = a[3];
     const float w2 = b[0], x2 = b[1], y2 = b[2], z2 = b[3];
     out[0] = w1 * w2 - x1 * x2 - y1 * y2 - z1 * z2;
@@ -23,7 +25,8 @@ void MultiplyQuaternion(const float a[4], const float b[4], float out[4]) {
     out[3] = w1 * z2 + z1 * w2 + x1 * y2 - y1 * x2;
 }
 
-void PrepareTrack(TrackKey* keys, uint32_t count) {
+void PrepareTrack(TrackKey* keys, uint32_t count)
+{
     if (count < 2) return;
     if (count == 2) {
         for (int c = 0; c < 4; ++c) {
@@ -65,7 +68,8 @@ void PrepareTrack(TrackKey* keys, uint32_t count) {
         const float s = 0.75f - (f1 - f0) / (2.0f * (f2 - f0));
         for (int c = 0; c < 4; ++c) {
             const float d = k2.value[c] - k0.value[c];
-            k0.tangentOut[c] = ((k1.value[c] - k0.value[c] - d / 2.0f) * 1.5f + s * d) * (1.0f - k0.tension);
+            k0.tangentOut[c] =
+                ((k1.value[c] - k0.value[c] - d / 2.0f) * 1.5f + s * d) * (1.0f - k0.tension);
         }
     }
     {
@@ -78,7 +82,8 @@ void PrepareTrack(TrackKey* keys, uint32_t count) {
         const float s = 0.75f - (fl - fb) / (2.0f * (fl - fa));
         for (int c = 0; c < 4; ++c) {
             const float d = kl.value[c] - ka.value[c];
-            kl.tangentIn[c] = ((kl.value[c] - kb.value[c] - d / 2.0f) * 1.5f + s * d) * (1.0f - kl.tension);
+            kl.tangentIn[c] =
+                ((kl.value[c] - kb.value[c] - d / 2.0f) * 1.5f + s * d) * (1.0f - kl.tension);
         }
     }
 }

@@ -5,7 +5,8 @@
 
 namespace sunvale {
 
-void Normalize(Vector3& v) {
+void Normalize(Vector3& v)
+{
     float s = v.x * v.x + v.y * v.y + v.z * v.z;
     if (std::sqrt(s) != 0.0f) {
         float k = std::sqrt(1.0f / s);

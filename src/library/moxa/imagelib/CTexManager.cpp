@@ -25,7 +25,8 @@ constexpr GLint kGlMirroredRepeat = 0x8370;
 // Shows the load-failure message for fileName in archiveName.
 void ShowLoadError(const char* archiveName, const char* fileName)
 {
-    static const char kFormat[] = "[CTexManager :: LoadTexture] Can't load file : RARFile %s FileName %s";
+    static const char kFormat[] =
+        "[CTexManager :: LoadTexture] Can't load file : RARFile %s FileName %s";
     const int length = std::snprintf(nullptr, 0, kFormat, archiveName, fileName);
     if (length < 0) return;
     std::vector<char> text(size_t(length) + 1);
@@ -51,7 +52,8 @@ std::vector<unsigned char> HalveLevel(const unsigned char* level, uint32_t width
             const size_t right = width > 1 ? left + channels : left;
             unsigned char* out = half.data() + (size_t(y) * w + x) * channels;
             for (uint32_t c = 0; c < channels; ++c) {
-                const unsigned sum = unsigned(row0[left + c]) + row0[right + c] + row1[left + c] + row1[right + c];
+                const unsigned sum =
+                    unsigned(row0[left + c]) + row0[right + c] + row1[left + c] + row1[right + c];
                 out[c] = static_cast<unsigned char>(sum >> 2);
             }
         }
@@ -66,10 +68,17 @@ void SetWrapMode(int wrapMode)
 {
     GLint wrap = 0;
     switch (wrapMode) {
-    case 0: wrap = GL_CLAMP; break;
-    case 1: wrap = GL_REPEAT; break;
-    case 2: wrap = kGlMirroredRepeat; break;
-    default: return;  // no wrap parameter set
+    case 0:
+        wrap = GL_CLAMP;
+        break;
+    case 1:
+        wrap = GL_REPEAT;
+        break;
+    case 2:
+        wrap = kGlMirroredRepeat;
+        break;
+    default:
+        return;  // no wrap parameter set
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
@@ -87,7 +96,8 @@ CTexManager::~CTexManager()
     }
 }
 
-int32_t CTexManager::LoadTexture(const char* archiveName, const char* fileName, int mipmaps, int wrapMode)
+int32_t CTexManager::LoadTexture(const char* archiveName, const char* fileName, int mipmaps,
+                                 int wrapMode)
 {
     if (!archiveName) archiveName = "";
     if (!fileName) fileName = "";
@@ -104,8 +114,8 @@ int32_t CTexManager::LoadTexture(const char* archiveName, const char* fileName, 
         ShowLoadError(archiveName, fileName);
         return -1;
     }
-    const int32_t texture =
-        UploadTexture(image->pixels, image->width, image->height, image->bitsPerPixel, mipmaps, wrapMode);
+    const int32_t texture = UploadTexture(image->pixels, image->width, image->height,
+                                          image->bitsPerPixel, mipmaps, wrapMode);
     image.reset();
     if (texture == -1) return -1;
 
@@ -141,10 +151,17 @@ int32_t CTexManager::UploadTexture(const unsigned char* pixels, uint32_t width, 
     const uint32_t channels = bitsPerPixel / 8;
     GLenum format = 0;
     switch (channels) {
-    case 1: format = GL_LUMINANCE; break;
-    case 3: format = GL_RGB; break;
-    case 4: format = GL_RGBA; break;
-    default: return -1;
+    case 1:
+        format = GL_LUMINANCE;
+        break;
+    case 3:
+        format = GL_RGB;
+        break;
+    case 4:
+        format = GL_RGBA;
+        break;
+    default:
+        return -1;
     }
 
     GLuint name = 0;
@@ -152,12 +169,13 @@ int32_t CTexManager::UploadTexture(const unsigned char* pixels, uint32_t width, 
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLint internalFormat = static_cast<GLint>(channels);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, GLsizei(width), GLsizei(height), 0, format, GL_UNSIGNED_BYTE,
-                 pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, GLsizei(width), GLsizei(height), 0, format,
+                 GL_UNSIGNED_BYTE, pixels);
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     SetWrapMode(wrapMode);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
     if (mipmaps && pixels) {

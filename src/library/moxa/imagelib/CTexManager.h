@@ -33,8 +33,8 @@ public:
     // Creates a texture from tightly packed pixels of 8, 24 or 32 bits (other
     // depths: -1, nothing uploaded). Leaves the texture bound and
     // GL_UNPACK_ALIGNMENT at 1.
-    int32_t UploadTexture(const unsigned char* pixels, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-                          int mipmaps, int wrapMode);
+    int32_t UploadTexture(const unsigned char* pixels, uint32_t width, uint32_t height,
+                          uint32_t bitsPerPixel, int mipmaps, int wrapMode);
 
 private:
     // One cached texture; a singly linked list, newest first.

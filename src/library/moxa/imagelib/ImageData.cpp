@@ -5,8 +5,7 @@ namespace sunvale {
 
 ImageData::ImageData(uint32_t width, uint32_t height, uint32_t bitsPerPixel, unsigned char* pixels)
     : width(width), height(height), bitsPerPixel(bitsPerPixel), pixels(pixels)
-{
-}
+{}
 
 ImageData::~ImageData() { delete[] pixels; }
 

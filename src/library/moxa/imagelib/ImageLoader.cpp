@@ -4,14 +4,17 @@
 // the size of the data it is given.
 #include "library/moxa/imagelib/ImageLoader.h"
 
+// jpeglib.h uses FILE and size_t without declaring them itself.
+#include <cstdio>
+// Decoders.
+#include <jpeglib.h>
+#include <png.h>
+
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
-
-#include <jpeglib.h>
-#include <png.h>
 
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 
@@ -92,8 +95,8 @@ void TermJpegSource(j_decompress_ptr) {}
 // Installs the memory source over a pool copy of the size bytes at data.
 void SetJpegMemorySource(j_decompress_ptr cinfo, const unsigned char* data, uint32_t size)
 {
-    JpegMemorySource* src = static_cast<JpegMemorySource*>(
-        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(JpegMemorySource)));
+    JpegMemorySource* src = static_cast<JpegMemorySource*>((*cinfo->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(JpegMemorySource)));
     src->copy = static_cast<JOCTET*>(
         (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, size));
     std::memcpy(src->copy, data, size);
@@ -154,10 +157,17 @@ ImageData* ImageLoader::LoadImage(const char* fileName, const char* archiveName)
 
     ImageData* image = nullptr;
     switch (DetectFormat(data, size)) {
-    case kFormatJpeg: image = DecodeJpeg(data, size); break;
-    case kFormatPng: image = DecodePng(data, size); break;
-    case kFormatTga: image = DecodeTga(data, size); break;
-    default: break;
+    case kFormatJpeg:
+        image = DecodeJpeg(data, size);
+        break;
+    case kFormatPng:
+        image = DecodePng(data, size);
+        break;
+    case kFormatTga:
+        image = DecodeTga(data, size);
+        break;
+    default:
+        break;
     }
     std::free(data);
     return image;
@@ -175,8 +185,8 @@ int ImageLoader::DetectFormat(const unsigned char* data, uint32_t size)
 
     // TGA: no ID field, no colour map, image type 2 (uncompressed true
     // colour), colour-map fields all zero.
-    if (data[0] == 0x00 && data[1] == 0x00 && data[2] == 0x02 && data[3] == 0x00 && data[4] == 0x00 &&
-        data[5] == 0x00 && data[6] == 0x00 && data[7] == 0x00)
+    if (data[0] == 0x00 && data[1] == 0x00 && data[2] == 0x02 && data[3] == 0x00 &&
+        data[4] == 0x00 && data[5] == 0x00 && data[6] == 0x00 && data[7] == 0x00)
         return kFormatTga;
 
     if (data[0] == 0x89 && data[1] == 0x50 && data[2] == 0x4E && data[3] == 0x47) return kFormatPng;
@@ -229,8 +239,8 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
 
     // The output must match the array sized from the header: the library's
     // default is one grey or three RGB samples at full size.
-    if (!jpeg_start_decompress(&cinfo) || cinfo.output_width != width || cinfo.output_height != height ||
-        uint32_t(cinfo.output_components) != bytesPerPixel) {
+    if (!jpeg_start_decompress(&cinfo) || cinfo.output_width != width ||
+        cinfo.output_height != height || uint32_t(cinfo.output_components) != bytesPerPixel) {
         delete[] pixels;
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
@@ -293,8 +303,9 @@ ImageData* ImageLoader::DecodePng(const unsigned char* data, uint32_t size)
         png_set_gray_to_rgb(png);
     }
     const uint32_t channels = PngChannels(colorType);
-    const int passes =
-        png_get_interlace_type(png, info) != PNG_INTERLACE_NONE ? png_set_interlace_handling(png) : 1;
+    const int passes = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE
+                           ? png_set_interlace_handling(png)
+                           : 1;
     png_read_update_info(png, info);
 
     const uint64_t rowBytes = uint64_t(channels) * width;

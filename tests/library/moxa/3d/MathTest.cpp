@@ -16,17 +16,20 @@
 namespace sunvale {
 namespace {
 
-void ExpectMatrix(const Matrix4& a, const float (&want)[16]) {
+void ExpectMatrix(const Matrix4& a, const float (&want)[16])
+{
     for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(a.m[i], want[i]) << i;
 }
 
-void ExpectVector(const Vector3& v, float x, float y, float z) {
+void ExpectVector(const Vector3& v, float x, float y, float z)
+{
     EXPECT_FLOAT_EQ(v.x, x);
     EXPECT_FLOAT_EQ(v.y, y);
     EXPECT_FLOAT_EQ(v.z, z);
 }
 
-TEST(Matrix4, InvertAffineUndoesScaleAndTranslationAndKeepsProjectiveRow) {
+TEST(Matrix4, InvertAffineUndoesScaleAndTranslationAndKeepsProjectiveRow)
+{
     Matrix4 a;
     const float m[16] = {2, 0, 0, 0.25f, 0, 1, 0, -3, 0, 0, 1, 9, 4, 0, 0, 5};
     std::copy(m, m + 16, a.m);
@@ -34,7 +37,8 @@ TEST(Matrix4, InvertAffineUndoesScaleAndTranslationAndKeepsProjectiveRow) {
     ExpectMatrix(a, {0.5f, 0, 0, 0.25f, 0, 1, 0, -3, 0, 0, 1, 9, -2, 0, 0, 5});
 }
 
-TEST(Matrix4, InvertAffineOfSingularBlockGivesNonFiniteWithoutFailing) {
+TEST(Matrix4, InvertAffineOfSingularBlockGivesNonFiniteWithoutFailing)
+{
     Matrix4 a;
     a.m[0] = a.m[5] = a.m[15] = 1.0f;  // Z axis zero: singular
     InvertAffine(a);
@@ -42,14 +46,17 @@ TEST(Matrix4, InvertAffineOfSingularBlockGivesNonFiniteWithoutFailing) {
     EXPECT_EQ(a.m[15], 1.0f);
 }
 
-TEST(Matrix4, FrustumMatrixMatchesGlFrustumOffCentre) {
+TEST(Matrix4, FrustumMatrixMatchesGlFrustumOffCentre)
+{
     Matrix4 a;
     std::fill(a.m, a.m + 16, 3.0f);  // every element is written
     FrustumMatrix(a, -1.0f, 3.0f, -2.0f, 4.0f, 2.0f, 10.0f);
-    ExpectMatrix(a, {1, 0, 0, 0, 0, 4.0f / 6, 0, 0, 0.5f, 1.0f / 3, -12.0f / 8, -1, 0, 0, -40.0f / 8, 0});
+    ExpectMatrix(
+        a, {1, 0, 0, 0, 0, 4.0f / 6, 0, 0, 0.5f, 1.0f / 3, -12.0f / 8, -1, 0, 0, -40.0f / 8, 0});
 }
 
-TEST(Vector3, NormalizeScalesToUnitAndLeavesZeroAlone) {
+TEST(Vector3, NormalizeScalesToUnitAndLeavesZeroAlone)
+{
     Vector3 v{3, 0, 4}, zero{0, 0, 0};
     Normalize(v);
     Normalize(zero);
@@ -57,32 +64,44 @@ TEST(Vector3, NormalizeScalesToUnitAndLeavesZeroAlone) {
     ExpectVector(zero, 0.0f, 0.0f, 0.0f);
 }
 
-TEST(Spline, ScaleOf1Point0002AndSegmentWeights) {
+TEST(Spline, ScaleOf1Point0002AndSegmentWeights)
+{
     const float ones[4] = {1, 1, 1, 1}, fives[6] = {5, 5, 5, 5, 5, 5};
     for (float t : {0.0f, 0.1f, 0.5f, 0.999f}) EXPECT_FLOAT_EQ(Spline(t, ones, 4), 1.0002f) << t;
     EXPECT_FLOAT_EQ(Spline(0.3f, fives, 6), 5.001f);
     const float keys[5] = {1, 2, 4, 8, 16};
-    EXPECT_FLOAT_EQ(Spline(0.0f, keys, 5), 0.1667f * (1 + 8 + 4));  // k0 + 4 k1 + k2
+    EXPECT_FLOAT_EQ(Spline(0.0f, keys, 5), 0.1667f * (1 + 8 + 4));   // k0 + 4 k1 + k2
     EXPECT_FLOAT_EQ(Spline(0.5f, keys, 5), 0.1667f * (2 + 16 + 8));  // segment 1 at u = 0
     // u = 0.5 inside segment 0: weights 1/8, 23/8, 23/8, 1/8
-    EXPECT_FLOAT_EQ(Spline(0.25f, keys, 5), 0.1667f * (0.125f * 1 + 2.875f * 2 + 2.875f * 4 + 0.125f * 8));
+    EXPECT_FLOAT_EQ(Spline(0.25f, keys, 5),
+                    0.1667f * (0.125f * 1 + 2.875f * 2 + 2.875f * 4 + 0.125f * 8));
 }
 
-TEST(Spline, ArgumentsOutsideTheCurveNeverReadBeyondTheKeys) {
+TEST(Spline, ArgumentsOutsideTheCurveNeverReadBeyondTheKeys)
+{
     // NaN around four valid keys: any read beyond them would poison the result.
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN(),
+                inf = std::numeric_limits<float>::infinity();
     const float keys[6] = {nan, 1, 2, 3, 4, nan};
     const float* k = keys + 1;
     const float start = 0.1667f * (1 + 4 * 2 + 3), end = 0.1667f * (2 + 4 * 3 + 4);
-    const struct { float t; const float* keys; int n; float want; } cases[] = {
-        {1.0f, k, 4, end}, {7.5f, k, 4, end}, {inf, k, 4, end}, {-3.0f, k, 4, start}, {nan, k, 4, start},
-        {0.5f, k, 3, 0.0f}, {0.5f, k, 0, 0.0f}, {0.5f, k, -5, 0.0f}, {0.5f, nullptr, 4, 0.0f}};
-    for (const auto& c : cases) EXPECT_FLOAT_EQ(Spline(c.t, c.keys, c.n), c.want) << "t " << c.t << " n " << c.n;
+    const struct {
+        float t;
+        const float* keys;
+        int n;
+        float want;
+    } cases[] = {{1.0f, k, 4, end},    {7.5f, k, 4, end},   {inf, k, 4, end},
+                 {-3.0f, k, 4, start}, {nan, k, 4, start},  {0.5f, k, 3, 0.0f},
+                 {0.5f, k, 0, 0.0f},   {0.5f, k, -5, 0.0f}, {0.5f, nullptr, 4, 0.0f}};
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(Spline(c.t, c.keys, c.n), c.want) << "t " << c.t << " n " << c.n;
 }
 
-TEST(Camera, DefaultHasIdentityMatricesAndDefaultFrustumBounds) {
+TEST(Camera, DefaultHasIdentityMatricesAndDefaultFrustumBounds)
+{
     Camera cam;
-    for (int i = 0; i < 16; ++i) EXPECT_TRUE(cam.world.m[i] == (i % 5 ? 0 : 1) && cam.view.m[i] == cam.world.m[i]) << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_TRUE(cam.world.m[i] == (i % 5 ? 0 : 1) && cam.view.m[i] == cam.world.m[i]) << i;
     EXPECT_FLOAT_EQ(cam.projection.m[0], 1.0f / 0.6f);
     EXPECT_FLOAT_EQ(cam.projection.m[5], 1.0f / 0.45f);
     EXPECT_FLOAT_EQ(cam.projection.m[10], -251.0f / 249.0f);
@@ -94,7 +113,8 @@ TEST(Camera, DefaultHasIdentityMatricesAndDefaultFrustumBounds) {
     ExpectVector(cam.corners[6], 150.0f, 112.5f, -250.0f);
 }
 
-TEST(Camera, SetOrientationNormalisesAxesAndMovesBounds) {
+TEST(Camera, SetOrientationNormalisesAxesAndMovesBounds)
+{
     Camera cam;
     cam.SetOrientation(Vector3{2, 0, 0}, Vector3{0, 3, 0}, Vector3{0, 0, 4}, Vector3{0, 0, 10});
     ExpectVector(cam.xAxis, 1, 0, 0);
@@ -106,7 +126,8 @@ TEST(Camera, SetOrientationNormalisesAxesAndMovesBounds) {
     EXPECT_FLOAT_EQ(cam.boundsMax.z, 9.0f);
 }
 
-TEST(Camera, ViewIsInverseOfWorldForARotatedCamera) {
+TEST(Camera, ViewIsInverseOfWorldForARotatedCamera)
+{
     Camera cam;
     // Turned 90 degrees about Y, standing at (5, 1, 2): looking down world -X.
     cam.SetOrientation(Vector3{0, 0, -1}, Vector3{0, 1, 0}, Vector3{1, 0, 0}, Vector3{5, 1, 2});
@@ -120,7 +141,8 @@ TEST(Camera, ViewIsInverseOfWorldForARotatedCamera) {
     EXPECT_FLOAT_EQ(cam.boundsMax.x, 4.0f);
 }
 
-TEST(Camera, SetFrustumRecomputesProjectionCornersAndBounds) {
+TEST(Camera, SetFrustumRecomputesProjectionCornersAndBounds)
+{
     Camera cam;
     cam.SetFrustum(-1, 1, -1, 1, 2, 4);
     EXPECT_FLOAT_EQ(cam.projection.m[0], 2.0f);

@@ -17,8 +17,10 @@ namespace {
 
 class ModelArchive : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const std::vector<RarPackEntry> entries = {{"data/model/rich.3ds", Write3ds(testscenes::RichScene()), 0}};
+    void SetUp() override
+    {
+        const std::vector<RarPackEntry> entries = {
+            {"data/model/rich.3ds", Write3ds(testscenes::RichScene()), 0}};
         std::string error;
         ASSERT_TRUE(WriteRarArchive(archive_.c_str(), entries, RarPackOptions(), &error)) << error;
     }
@@ -27,7 +29,8 @@ protected:
     const std::string archive_ = ::testing::TempDir() + "moxa_3d_models.rar";
 };
 
-TEST_F(ModelArchive, LoadsEntriesByCaseInsensitiveName) {
+TEST_F(ModelArchive, LoadsEntriesByCaseInsensitiveName)
+{
     std::unique_ptr<Model> model(LoadModel(archive_.c_str(), "DATA/MODEL/RICH.3DS"));
     ASSERT_TRUE(model);
     EXPECT_EQ(model->name, "DATA/MODEL/RICH.3DS");
@@ -36,16 +39,22 @@ TEST_F(ModelArchive, LoadsEntriesByCaseInsensitiveName) {
 }
 
 #ifdef MOXA_BINARY
-TEST_F(ModelArchive, MoxaModelPrintsTheSummaryLine) {
-    FILE* pipe = popen((std::string(MOXA_BINARY) + " model " + archive_ + " data/model/rich.3ds").c_str(), "r");
+TEST_F(ModelArchive, MoxaModelPrintsTheSummaryLine)
+{
+    FILE* pipe = popen(
+        (std::string(MOXA_BINARY) + " model " + archive_ + " data/model/rich.3ds").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string output;
     char buffer[4096];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_EQ(output.substr(0, output.find('\n')),
-              "objects 2 vertices 8 faces 4 materials 3 lights 2 cameras 1 dummies 2 nodes 9 frames 101");
-    EXPECT_NE(std::system((std::string(MOXA_BINARY) + " model " + archive_ + " nothing.3ds 2>/dev/null").c_str()), 0);
+    EXPECT_EQ(
+        output.substr(0, output.find('\n')),
+        "objects 2 vertices 8 faces 4 materials 3 lights 2 cameras 1 dummies 2 nodes 9 frames 101");
+    EXPECT_NE(
+        std::system(
+            (std::string(MOXA_BINARY) + " model " + archive_ + " nothing.3ds 2>/dev/null").c_str()),
+        0);
 }
 #endif
 

@@ -19,24 +19,30 @@ using testscenes::Quad;
 using Bytes = std::vector<uint8_t>;
 using ModelPtr = std::unique_ptr<Model>;
 
-ModelPtr Parse(const Bytes& bytes) { return ModelPtr(ParseModel(bytes.data(), bytes.size(), "data/model/test.3ds")); }
+ModelPtr Parse(const Bytes& bytes)
+{
+    return ModelPtr(ParseModel(bytes.data(), bytes.size(), "data/model/test.3ds"));
+}
 ModelPtr Parse(const Writer3dsScene& scene) { return Parse(Write3ds(scene)); }
 
 // Little-endian fields and chunks for hand-made files.
-Bytes Cat(std::initializer_list<Bytes> parts) {
+Bytes Cat(std::initializer_list<Bytes> parts)
+{
     Bytes out;
     for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 Bytes U16(uint16_t v) { return {uint8_t(v), uint8_t(v >> 8)}; }
 Bytes U32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
-Bytes F32(float f) {
+Bytes F32(float f)
+{
     uint32_t b;
     std::memcpy(&b, &f, 4);
     return U32(b);
 }
 Bytes Text(const std::string& s) { return Cat({Bytes(s.begin(), s.end()), {0}}); }
-Bytes Chunk(uint16_t id, const Bytes& payload) {
+Bytes Chunk(uint16_t id, const Bytes& payload)
+{
     Bytes out;
     Append3dsChunk(out, id, payload);
     return out;
@@ -44,14 +50,16 @@ Bytes Chunk(uint16_t id, const Bytes& payload) {
 
 class RichModel : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         model_ = Parse(testscenes::RichScene());
         ASSERT_TRUE(model_);
     }
     ModelPtr model_;
 };
 
-TEST_F(RichModel, MaterialsAfterTheDefaultOneAndAmbient) {
+TEST_F(RichModel, MaterialsAfterTheDefaultOneAndAmbient)
+{
     const Model& m = *model_;
     ASSERT_EQ(m.materialCount, 3u);
     EXPECT_STREQ(m.materials[0].name, "default");
@@ -67,7 +75,8 @@ TEST_F(RichModel, MaterialsAfterTheDefaultOneAndAmbient) {
     EXPECT_EQ(m.frameCount, 101);
 }
 
-TEST_F(RichModel, GeometryWithAxisExchangeMeshMatrixMappingAndMaterialGroup) {
+TEST_F(RichModel, GeometryWithAxisExchangeMeshMatrixMappingAndMaterialGroup)
+{
     const Model& m = *model_;
     ASSERT_EQ(m.objectCount, 2u);
     EXPECT_TRUE(m.vertexCount == 8u && m.faceCount == 4u);
@@ -80,7 +89,8 @@ TEST_F(RichModel, GeometryWithAxisExchangeMeshMatrixMappingAndMaterialGroup) {
     const ModelVertex& v3 = head.vertices[3];
     EXPECT_TRUE(v3.position[0] == 1.0f && v3.position[1] == 0.0f && v3.position[2] == 1.0f);
     EXPECT_TRUE(v3.local[0] == 0.0f && v3.local[2] == 1.0f);
-    EXPECT_TRUE(head.boundsMin[0] == -1.0f && head.boundsMax[0] == 0.0f && head.boundsMax[2] == 1.0f);
+    EXPECT_TRUE(head.boundsMin[0] == -1.0f && head.boundsMax[0] == 0.0f &&
+                head.boundsMax[2] == 1.0f);
     EXPECT_EQ(head.faces[0].normal[1], -1.0f);
     EXPECT_EQ(head.localMatrix[9], -1.0f);
     EXPECT_TRUE(head.smooth == 1u && m.objects[1].smooth == 0u);
@@ -93,7 +103,8 @@ TEST_F(RichModel, GeometryWithAxisExchangeMeshMatrixMappingAndMaterialGroup) {
     EXPECT_EQ(head.faces[1].material, &m.materials[2]);
 }
 
-TEST_F(RichModel, UWrapExampleMovesTheJumpingCorner) {
+TEST_F(RichModel, UWrapExampleMovesTheJumpingCorner)
+{
     const ModelObject& jaw = model_->objects[1];
     EXPECT_FLOAT_EQ(jaw.faces[0].uv[0][0], 0.2f);
     EXPECT_FLOAT_EQ(jaw.faces[0].uv[1][0], -0.5f);  // 6.5 - 7
@@ -102,7 +113,8 @@ TEST_F(RichModel, UWrapExampleMovesTheJumpingCorner) {
     for (int i = 0; i < 12; ++i) EXPECT_EQ(jaw.localMatrix[i], (i % 4 == 0 && i < 9) ? 1.0f : 0.0f);
 }
 
-TEST(ModelLoader, MappingAfterTheFaceListIsNotUsed) {
+TEST(ModelLoader, MappingAfterTheFaceListIsNotUsed)
+{
     Writer3dsScene scene;
     scene.meshes = {Quad("m")};
     scene.meshes[0].uv.assign(8, 0.9f);
@@ -111,11 +123,13 @@ TEST(ModelLoader, MappingAfterTheFaceListIsNotUsed) {
     ASSERT_TRUE(model);
     // Every vertex normal is (0, -1, 0): uv = (0.5, 0).
     const ModelFace* f = model->faces;
-    for (int i = 0; i < 6; ++i) EXPECT_TRUE(f[i / 3].uv[i % 3][0] == 0.5f && f[i / 3].uv[i % 3][1] == 0.0f) << i;
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(f[i / 3].uv[i % 3][0] == 0.5f && f[i / 3].uv[i % 3][1] == 0.0f) << i;
     EXPECT_EQ(model->vertices[0].unmapped, 1u);
 }
 
-TEST_F(RichModel, LightsAndCameraWithBankInRadians) {
+TEST_F(RichModel, LightsAndCameraWithBankInRadians)
+{
     const Model& m = *model_;
     ASSERT_EQ(m.lightCount, 2u);
     const ModelLight& omni = m.lights[0];
@@ -132,7 +146,8 @@ TEST_F(RichModel, LightsAndCameraWithBankInRadians) {
     EXPECT_EQ(cam.farRange, 0x447A0000u);
 }
 
-TEST_F(RichModel, NodesOfEveryKindAndDummiesNamedByInstance) {
+TEST_F(RichModel, NodesOfEveryKindAndDummiesNamedByInstance)
+{
     const Model& m = *model_;
     ASSERT_EQ(m.nodeCount, 9u);
     ASSERT_EQ(m.dummyCount, 2u);
@@ -153,7 +168,8 @@ TEST_F(RichModel, NodesOfEveryKindAndDummiesNamedByInstance) {
     EXPECT_TRUE(pivot[0] == -1.0f && pivot[1] == -3.0f && pivot[2] == -2.0f);
 }
 
-TEST_F(RichModel, TracksReadSplineFlagsAccumulateRotationsAndGetTangents) {
+TEST_F(RichModel, TracksReadSplineFlagsAccumulateRotationsAndGetTangents)
+{
     const ModelObject& head = model_->objects[0];
     ASSERT_EQ(head.positionTrack.count, 3u);
     const TrackKey* pos = head.positionTrack.keys.get();
@@ -176,7 +192,8 @@ TEST_F(RichModel, TracksReadSplineFlagsAccumulateRotationsAndGetTangents) {
     EXPECT_FLOAT_EQ(q0[2], -std::sin(0.7853982f));
     const float half[4] = {0, 0, -1, 0};
     for (int c = 0; c < 4; ++c) EXPECT_NEAR(q1[c], half[c], 1e-7f) << c;
-    EXPECT_FLOAT_EQ(head.rotationTrack.keys[0].tangentOut[2], q1[2] - q0[2]);  // two keys: the difference
+    EXPECT_FLOAT_EQ(head.rotationTrack.keys[0].tangentOut[2],
+                    q1[2] - q0[2]);  // two keys: the difference
     ASSERT_EQ(head.scaleTrack.count, 1u);
     EXPECT_EQ(head.scaleTrack.keys[0].tangentOut[1], 0.0f);  // one key: none
 
@@ -193,11 +210,13 @@ TEST_F(RichModel, TracksReadSplineFlagsAccumulateRotationsAndGetTangents) {
     EXPECT_FLOAT_EQ(cam.rollTrack.keys[0].value[0], 3.1415927f);
     EXPECT_EQ(cam.targetTrack.keys[0].value[2], 3.0f);
     const ModelLight& spot = model_->lights[1];
-    EXPECT_TRUE(spot.hotspotTrack.keys[0].value[0] == 30.0f && spot.falloffTrack.keys[0].value[0] == 45.0f);
+    EXPECT_TRUE(spot.hotspotTrack.keys[0].value[0] == 30.0f &&
+                spot.falloffTrack.keys[0].value[0] == 45.0f);
     EXPECT_FLOAT_EQ(spot.rollTrack.keys[0].value[0], 1.5707964f);
 }
 
-TEST(TrackPreparation, RotationKeysTakeFileAxesAndThePreviousKeyOnTheLeft) {
+TEST(TrackPreparation, RotationKeysTakeFileAxesAndThePreviousKeyOnTheLeft)
+{
     float q[4];
     RotationKeyQuaternion(3.1415927f, 0, 1, 0, q);
     EXPECT_NEAR(q[3], -1.0f, 1e-7f);  // file Y lands on model Z, negated
@@ -208,21 +227,23 @@ TEST(TrackPreparation, RotationKeysTakeFileAxesAndThePreviousKeyOnTheLeft) {
     EXPECT_EQ(q[3], -1.0f);
 }
 
-TEST(ModelLoader, DamagedFilesAreRejected) {
+TEST(ModelLoader, DamagedFilesAreRejected)
+{
     Writer3dsScene outOfRange;
     outOfRange.meshes.push_back(Quad("m"));
     outOfRange.meshes[0].faces[5] = 4;  // only vertices 0..3 exist
     const Bytes files[] = {
-        {},                                // nothing
-        {0x4D, 0x4D, 5, 0, 0},             // shorter than a chunk header
-        {0x4D, 0x4D, 3, 0, 0, 0},          // root length below its own header
-        Write3ds(outOfRange),              // face naming a vertex beyond its object
+        {},                        // nothing
+        {0x4D, 0x4D, 5, 0, 0},     // shorter than a chunk header
+        {0x4D, 0x4D, 3, 0, 0, 0},  // root length below its own header
+        Write3ds(outOfRange),      // face naming a vertex beyond its object
     };
     for (const Bytes& file : files) EXPECT_EQ(Parse(file), nullptr) << file.size() << " bytes";
     EXPECT_EQ(LoadModel("/nonexistent/data.rar", "data/model/thead.3ds"), nullptr);
 }
 
-TEST(ModelLoader, LimitsOfMaterialsNodesNamesAndGroupIndices) {
+TEST(ModelLoader, LimitsOfMaterialsNodesNamesAndGroupIndices)
+{
     Writer3dsScene scene;
     scene.materials.resize(300);
     for (size_t i = 0; i < 300; ++i) scene.materials[i].name = "m" + std::to_string(i);
@@ -247,14 +268,16 @@ TEST(ModelLoader, LimitsOfMaterialsNodesNamesAndGroupIndices) {
     EXPECT_EQ(model->objects[0].parent, 3u);
 }
 
-TEST(ModelLoader, CountsBeyondTheirDataAreCut) {
+TEST(ModelLoader, CountsBeyondTheirDataAreCut)
+{
     // 1000 vertices claimed, 3 held; 1000 (u, v) pairs claimed, 1 held;
     // 500 faces claimed, 1 held; 60000 keys claimed, 1 held.
     const Bytes mesh = Cat({Chunk(0x4110, Cat({U16(1000), Bytes(36, 0)})),
                             Chunk(0x4140, Cat({U16(1000), F32(0.25f), F32(0.5f)})),
                             Chunk(0x4120, Cat({U16(500), U16(0), U16(1), U16(2), U16(0)}))});
     const Bytes editor = Chunk(0x3D3D, Chunk(0x4000, Cat({Text("tri"), Chunk(0x4100, mesh)})));
-    const Bytes track = Cat({U16(0), U32(0), U32(0), U32(60000), U32(3), U16(0), F32(1), F32(2), F32(3)});
+    const Bytes track =
+        Cat({U16(0), U32(0), U32(0), U32(60000), U32(3), U16(0), F32(1), F32(2), F32(3)});
     const Bytes header = Chunk(0xB010, Cat({Text("tri"), U16(0), U16(0), U16(0xFFFF)}));
     const Bytes keyframer = Chunk(0xB000, Chunk(0xB002, Cat({header, Chunk(0xB020, track)})));
     ModelPtr model = Parse(Chunk(0x4D4D, Cat({editor, keyframer})));
@@ -268,7 +291,8 @@ TEST(ModelLoader, CountsBeyondTheirDataAreCut) {
     EXPECT_TRUE(positions.keys[0].frame == 3u && positions.keys[0].value[2] == 3.0f);
 }
 
-TEST(ModelLoader, ChunkRunningPastItsParentEndsThatParent) {
+TEST(ModelLoader, ChunkRunningPastItsParentEndsThatParent)
+{
     // The second object's length runs far past the editor: it is ignored,
     // the first object and the keyframer after the editor still load.
     const Bytes mesh = Chunk(0x4100, Chunk(0x4110, Cat({U16(1), Bytes(12, 0)})));
@@ -284,7 +308,8 @@ TEST(ModelLoader, ChunkRunningPastItsParentEndsThatParent) {
     EXPECT_EQ(model->objects[0].parent, 5u);
 }
 
-TEST(ModelLoader, RootOfAnotherIdThan4D4DIsReadAndCutToTheBuffer) {
+TEST(ModelLoader, RootOfAnotherIdThan4D4DIsReadAndCutToTheBuffer)
+{
     Writer3dsScene scene = testscenes::RichScene();
     scene.rootId = 0x1234;
     Bytes file = Write3ds(scene);

@@ -17,7 +17,8 @@ namespace {
 // Parses a private heap copy of exactly size bytes, so any read past the end
 // hits the sanitizer's redzone, then checks that every reference of the
 // model stays inside its pool. Returns whether the file loaded.
-bool ParseAndTouch(const uint8_t* data, size_t size) {
+bool ParseAndTouch(const uint8_t* data, size_t size)
+{
     std::unique_ptr<uint8_t[]> copy(new uint8_t[size + 1]);
     if (size > 0) std::memcpy(copy.get(), data, size);
     std::unique_ptr<Model> model(ParseModel(copy.get(), size, "fuzz"));
@@ -31,22 +32,26 @@ bool ParseAndTouch(const uint8_t* data, size_t size) {
             }
         // Hide keys alternate shown/hidden; morph keys name an object or none.
         const KeyTrack& hide = object.hideTrack;
-        for (uint32_t k = 0; k < hide.count; ++k) EXPECT_EQ(hide.keys[k].state, k % 2 ? 0u : 65535u) << k;
+        for (uint32_t k = 0; k < hide.count; ++k)
+            EXPECT_EQ(hide.keys[k].state, k % 2 ? 0u : 65535u) << k;
         for (uint32_t k = 0; k < object.morphTrack.count; ++k) {
             const ModelObject* t = object.morphTrack.keys[k].target;
-            EXPECT_TRUE(t == nullptr || (t >= model->objects && t < model->objects + model->objectCount));
+            EXPECT_TRUE(t == nullptr ||
+                        (t >= model->objects && t < model->objects + model->objectCount));
         }
     }
     for (uint32_t f = 0; f < model->faceCount; ++f) {
         const ModelMaterial* m = model->faces[f].material;  // null: a list the reader never reached
-        EXPECT_TRUE(m == nullptr || (m >= model->materials && m < model->materials + model->materialCount));
+        EXPECT_TRUE(m == nullptr ||
+                    (m >= model->materials && m < model->materials + model->materialCount));
     }
     return true;
 }
 
 const std::vector<uint8_t> kValidFile = Write3ds(testscenes::RichScene());
 
-TEST(ModelParserFuzz, EveryTruncationIsSafe) {
+TEST(ModelParserFuzz, EveryTruncationIsSafe)
+{
     size_t parsed = 0;
     for (size_t n = 0; n <= kValidFile.size(); ++n) parsed += ParseAndTouch(kValidFile.data(), n);
     EXPECT_TRUE(ParseAndTouch(kValidFile.data(), kValidFile.size()));
@@ -54,7 +59,8 @@ TEST(ModelParserFuzz, EveryTruncationIsSafe) {
     EXPECT_GT(parsed, kValidFile.size() / 2);
 }
 
-TEST(ModelParserFuzz, RandomByteFlipsAndExtremeFieldsAreSafe) {
+TEST(ModelParserFuzz, RandomByteFlipsAndExtremeFieldsAreSafe)
+{
     uint32_t state = 12345;
     auto next = [&state] { return (state = state * 1664525u + 1013904223u) >> 8; };
     for (int round = 0; round < 3000; ++round) {
@@ -62,7 +68,8 @@ TEST(ModelParserFuzz, RandomByteFlipsAndExtremeFieldsAreSafe) {
         for (uint32_t i = 0, flips = 1 + next() % 8; i < flips; ++i) {
             // Mostly single-bit changes so that lengths and counts stay plausible.
             uint8_t& b = damaged[next() % damaged.size()];
-            b = (next() & 1) ? static_cast<uint8_t>(next()) : static_cast<uint8_t>(b ^ (1u << (next() % 8)));
+            b = (next() & 1) ? static_cast<uint8_t>(next())
+                             : static_cast<uint8_t>(b ^ (1u << (next() % 8)));
         }
         ParseAndTouch(damaged.data(), damaged.size());
     }

@@ -1,8 +1,6 @@
 // The texture manager on a real offscreen OpenGL context: sharing and
 // reference counts, the failure message, and what reaches OpenGL (formats,
 // wrap modes, mip-map levels and their texels).
-#include "library/moxa/imagelib/CTexManager.h"
-
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +10,7 @@
 #include "ImageTestFiles.h"
 #include "app/ErrorBox.h"
 #include "app/OffscreenContext.h"
+#include "library/moxa/imagelib/CTexManager.h"
 
 namespace sunvale {
 namespace {
@@ -34,7 +33,8 @@ GLint Parameter(GLenum name, GLint level = -1)
 // Texels of a level of the bound texture, channels samples each.
 Bytes LevelTexels(GLint level, GLenum format, size_t channels)
 {
-    Bytes texels(size_t(Parameter(GL_TEXTURE_WIDTH, level)) * Parameter(GL_TEXTURE_HEIGHT, level) * channels);
+    Bytes texels(size_t(Parameter(GL_TEXTURE_WIDTH, level)) * Parameter(GL_TEXTURE_HEIGHT, level) *
+                 channels);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, texels.data());
     return texels;
@@ -54,7 +54,10 @@ protected:
     }
     void TearDown() override { SetErrorBoxHandler(nullptr); }
 
-    int32_t Load(const char* fileName) { return textures_.LoadTexture(archive_.c_str(), fileName, 0, 1); }
+    int32_t Load(const char* fileName)
+    {
+        return textures_.LoadTexture(archive_.c_str(), fileName, 0, 1);
+    }
 
     const std::string& archive_ = test::TestArchive();
     OffscreenContext context_;
@@ -90,8 +93,8 @@ TEST_F(CTexManagerTest, CacheHitKeepsTheFirstLoadsSettings)
 
 TEST_F(CTexManagerTest, FailuresShowTheMessageOnEveryCallAndCacheNothing)
 {
-    const std::string absent =
-        "[CTexManager :: LoadTexture] Can't load file : RARFile " + archive_ + " FileName data/texture/absent.jpg";
+    const std::string absent = "[CTexManager :: LoadTexture] Can't load file : RARFile " +
+                               archive_ + " FileName data/texture/absent.jpg";
     EXPECT_EQ(Load("data/texture/absent.jpg"), -1);
     EXPECT_EQ(g_messages, std::vector<std::string>{absent});
     EXPECT_EQ(Load("data/texture/absent.jpg"), -1);
@@ -119,14 +122,16 @@ TEST_F(CTexManagerTest, FormatsAndMipChainsOfTruncatedAverages)
     EXPECT_EQ(Parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     // (10+20+30+41)/4 = 25.25, (255+255+254+255)/4 = 254.75, (0+1+3+2)/4 = 1.5, ...
     EXPECT_EQ(LevelTexels(1, GL_RGB, 3), (Bytes{25, 254, 1, 101, 1, 201}));
-    EXPECT_EQ(LevelTexels(2, GL_RGB, 3), (Bytes{63, 127, 101}));  // (25+101)*2/4, (254+1)*2/4, (1+201)*2/4
+    EXPECT_EQ(LevelTexels(2, GL_RGB, 3),
+              (Bytes{63, 127, 101}));  // (25+101)*2/4, (254+1)*2/4, (1+201)*2/4
     EXPECT_EQ(Parameter(GL_TEXTURE_WIDTH, 3), 0);
 
     const Bytes column = {9, 200, 7, 100};  // 1 x 4
     ASSERT_NE(textures_.UploadTexture(column.data(), 1, 4, 8, 1, 0), -1);
     EXPECT_EQ(Parameter(GL_TEXTURE_INTERNAL_FORMAT, 0), 1);
-    EXPECT_EQ(LevelTexels(1, GL_LUMINANCE, 1), (Bytes{104, 53}));  // (9+9+200+200)/4, (7+7+100+100)/4
-    EXPECT_EQ(LevelTexels(2, GL_LUMINANCE, 1), (Bytes{78}));       // (104+104+53+53)/4
+    EXPECT_EQ(LevelTexels(1, GL_LUMINANCE, 1),
+              (Bytes{104, 53}));                              // (9+9+200+200)/4, (7+7+100+100)/4
+    EXPECT_EQ(LevelTexels(2, GL_LUMINANCE, 1), (Bytes{78}));  // (104+104+53+53)/4
     EXPECT_EQ(Parameter(GL_TEXTURE_WIDTH, 3), 0);
     EXPECT_EQ(textures_.UploadTexture(column.data(), 1, 2, 16, 0, 0), -1);  // no 16-bit textures
 }

@@ -11,10 +11,12 @@
 #include "library/moxa/imagelib/ImageLoader.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarDirectory.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const char* archive = argc > 1 ? argv[1] : "data.rar";
     std::ifstream file(archive, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
     sunvale::RarDirectory directory;
     std::string error;
     if (!directory.Read(bytes.data(), bytes.size(), &error)) {
@@ -42,8 +44,10 @@ int main(int argc, char** argv) {
             ++count;
             delete image;
         }
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-    std::printf("%d pictures, %.1f Mpixel: extract + decode %.1f ms (best of 5)\n", count, pixels / 1e6, best * 1e3);
+    std::printf("%d pictures, %.1f Mpixel: extract + decode %.1f ms (best of 5)\n", count,
+                pixels / 1e6, best * 1e3);
     return 0;
 }

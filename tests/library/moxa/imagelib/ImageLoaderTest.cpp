@@ -3,8 +3,6 @@
 // every truncation and of random corruptions. Built with AddressSanitizer
 // and UBSan (leak checks included), so a read outside an input, or a leak
 // on a failure path, fails the run.
-#include "library/moxa/imagelib/ImageLoader.h"
-
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -14,6 +12,7 @@
 #include <tuple>
 
 #include "ImageTestFiles.h"
+#include "library/moxa/imagelib/ImageLoader.h"
 
 namespace sunvale {
 namespace {
@@ -22,11 +21,15 @@ using test::Bytes;
 using test::GradientPixels;
 using Image = std::unique_ptr<ImageData>;
 using Decoder = ImageData* (*)(const unsigned char*, uint32_t);
-constexpr Decoder kJpeg = ImageLoader::DecodeJpeg, kPng = ImageLoader::DecodePng, kTga = ImageLoader::DecodeTga;
+constexpr Decoder kJpeg = ImageLoader::DecodeJpeg, kPng = ImageLoader::DecodePng,
+                  kTga = ImageLoader::DecodeTga;
 
 // Every input is a vector of exactly its size, so that a read past it is
 // caught.
-Image Decode(Decoder decode, const Bytes& file) { return Image(decode(file.data(), uint32_t(file.size()))); }
+Image Decode(Decoder decode, const Bytes& file)
+{
+    return Image(decode(file.data(), uint32_t(file.size())));
+}
 
 Bytes With(Bytes file, size_t at, uint8_t value)
 {
@@ -36,11 +39,13 @@ Bytes With(Bytes file, size_t at, uint8_t value)
 
 Bytes PixelsOf(const ImageData& image)
 {
-    return Bytes(image.pixels, image.pixels + size_t(image.width) * image.height * image.bitsPerPixel / 8);
+    return Bytes(image.pixels,
+                 image.pixels + size_t(image.width) * image.height * image.bitsPerPixel / 8);
 }
 
 // Checks width, depth and samples (the height follows from their number).
-void ExpectImage(Image image, uint32_t width, uint32_t bitsPerPixel, const Bytes& expected, std::string what = "")
+void ExpectImage(Image image, uint32_t width, uint32_t bitsPerPixel, const Bytes& expected,
+                 std::string what = "")
 {
     ASSERT_NE(image, nullptr) << what;
     EXPECT_EQ(image->width, width) << what;
@@ -48,7 +53,10 @@ void ExpectImage(Image image, uint32_t width, uint32_t bitsPerPixel, const Bytes
     EXPECT_EQ(PixelsOf(*image), expected) << what;
 }
 
-int Detect(const Bytes& file) { return ImageLoader::DetectFormat(file.data(), uint32_t(file.size())); }
+int Detect(const Bytes& file)
+{
+    return ImageLoader::DetectFormat(file.data(), uint32_t(file.size()));
+}
 
 // The three formats are recognised on the way through LoadImage (below).
 TEST(ImageLoaderDetect, ShortFilesAndJpegsWithoutJfifFirstAreUnknown)
@@ -62,9 +70,14 @@ TEST(ImageLoaderDetect, ShortFilesAndJpegsWithoutJfifFirstAreUnknown)
     // colour-map length.
     const Bytes bare = test::EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3, false, false);
     EXPECT_EQ(Detect(bare), ImageLoader::kFormatUnknown);
-    for (auto [file, at, value] : {std::tuple{&jpeg, 3, 0xE1}, {&jpeg, 9, 'X'}, {&tga, 0, 1}, {&tga, 1, 1},
-                                   {&tga, 2, 10}, {&tga, 5, 1}})
-        EXPECT_EQ(Detect(With(*file, size_t(at), uint8_t(value))), ImageLoader::kFormatUnknown) << at;
+    for (auto [file, at, value] : {std::tuple{&jpeg, 3, 0xE1},
+                                   {&jpeg, 9, 'X'},
+                                   {&tga, 0, 1},
+                                   {&tga, 1, 1},
+                                   {&tga, 2, 10},
+                                   {&tga, 5, 1}})
+        EXPECT_EQ(Detect(With(*file, size_t(at), uint8_t(value))), ImageLoader::kFormatUnknown)
+            << at;
 }
 
 // Odd sizes catch row-stride mistakes. Compression moves samples by a few
@@ -74,8 +87,10 @@ TEST(ImageLoaderJpeg, BaselineAndProgressiveGreyAndColourDecode)
 {
     for (auto [components, progressive] : {std::pair{1, false}, {1, true}, {3, false}, {3, true}}) {
         const Bytes source = GradientPixels(37, 19, uint32_t(components));
-        const Image image = Decode(kJpeg, test::EncodeJpeg(source, 37, 19, components, progressive));
-        ASSERT_TRUE(image && image->width == 37 && image->bitsPerPixel == uint32_t(components) * 8) << components;
+        const Image image =
+            Decode(kJpeg, test::EncodeJpeg(source, 37, 19, components, progressive));
+        ASSERT_TRUE(image && image->width == 37 && image->bitsPerPixel == uint32_t(components) * 8)
+            << components;
         int worst = 0, total = 0;
         for (size_t i = 0; i < source.size(); ++i) {
             worst = std::max(worst, std::abs(image->pixels[i] - source[i]));
@@ -88,12 +103,14 @@ TEST(ImageLoaderJpeg, BaselineAndProgressiveGreyAndColourDecode)
 
 TEST(ImageLoaderPng, RgbRgbaAndPaletteIndicesKeptInterlacedOrNot)
 {
-    for (auto [colorType, channels] : {std::pair{PNG_COLOR_TYPE_RGB, 3u}, {PNG_COLOR_TYPE_RGBA, 4u},
+    for (auto [colorType, channels] : {std::pair{PNG_COLOR_TYPE_RGB, 3u},
+                                       {PNG_COLOR_TYPE_RGBA, 4u},
                                        {PNG_COLOR_TYPE_PALETTE, 1u}}) {
         const Bytes pixels = GradientPixels(19, 11, channels);
         for (bool interlaced : {false, true})
-            ExpectImage(Decode(kPng, test::EncodePng(19, 11, colorType, 8, interlaced, pixels)), 19, channels * 8,
-                        pixels, std::to_string(colorType) + (interlaced ? " interlaced" : ""));
+            ExpectImage(Decode(kPng, test::EncodePng(19, 11, colorType, 8, interlaced, pixels)), 19,
+                        channels * 8, pixels,
+                        std::to_string(colorType) + (interlaced ? " interlaced" : ""));
     }
 }
 
@@ -105,16 +122,19 @@ TEST(ImageLoaderPng, SixteenBitAndGreyBecomeEightBitRgb)
         wide.insert(wide.end(), {uint8_t(i * 7), uint8_t(200 - i * 3)});
         high.push_back(uint8_t(i * 7));
     }
-    ExpectImage(Decode(kPng, test::EncodePng(5, 3, PNG_COLOR_TYPE_RGBA, 16, false, wide)), 5, 32, high);
+    ExpectImage(Decode(kPng, test::EncodePng(5, 3, PNG_COLOR_TYPE_RGBA, 16, false, wide)), 5, 32,
+                high);
     const Bytes grey = GradientPixels(9, 4, 1);
     for (uint8_t level : grey) rgb.insert(rgb.end(), 3, level);
-    ExpectImage(Decode(kPng, test::EncodePng(9, 4, PNG_COLOR_TYPE_GRAY, 8, false, grey)), 9, 24, rgb);
+    ExpectImage(Decode(kPng, test::EncodePng(9, 4, PNG_COLOR_TYPE_GRAY, 8, false, grey)), 9, 24,
+                rgb);
 }
 
 TEST(ImageLoaderTga, BottomUpRowsComeOutTopRowFirstInRgbaOrder)
 {
     // 2 x 2 at 24 bits: the file stores the bottom row first, B, G, R.
-    const Bytes file{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const Bytes file{0, 0,  2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2,  0,  2,
+                     0, 24, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     ExpectImage(Decode(kTga, file), 2, 24, Bytes{9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4});
     const Bytes pixels = GradientPixels(7, 5, 4);  // 32 bits after a 3-byte ID field
     ExpectImage(Decode(kTga, test::EncodeTga(pixels, 7, 5, 32, 3)), 7, 32, pixels);
@@ -122,19 +142,21 @@ TEST(ImageLoaderTga, BottomUpRowsComeOutTopRowFirstInRgbaOrder)
 
 TEST(ImageLoader, BrokenFilesGiveNull)
 {
-    const Bytes png = test::EncodePng(16, 16, PNG_COLOR_TYPE_RGB, 8, false, GradientPixels(16, 16, 3));
+    const Bytes png =
+        test::EncodePng(16, 16, PNG_COLOR_TYPE_RGB, 8, false, GradientPixels(16, 16, 3));
     const Bytes tga = test::EncodeTga(GradientPixels(6, 4, 3), 6, 4, 24);
     const std::pair<Decoder, Bytes> broken[] = {
         {kJpeg, test::EncodeJpeg(GradientPixels(16, 16, 4), 16, 16, 4)},  // CMYK
-        {kJpeg, Bytes{0xFF, 0xD8, 0xFF, 0xD9}},                          // SOI, EOI: no frame
-        {kPng, With(png, 5, 0)},                                         // signature
-        {kPng, With(png, 29, png[29] ^ 1)},                              // IHDR's CRC
-        {kPng, With(png, 34, 0x10)},                                     // IDAT length past the end
-        {kTga, With(tga, 16, 16)},                                       // 16 bits per pixel
-        {kTga, With(tga, 15, 0x80)},                                     // 32772 rows claimed, 4 there
-        {kTga, With(tga, 0, 255)},                                       // an ID field over the pixels
+        {kJpeg, Bytes{0xFF, 0xD8, 0xFF, 0xD9}},                           // SOI, EOI: no frame
+        {kPng, With(png, 5, 0)},                                          // signature
+        {kPng, With(png, 29, png[29] ^ 1)},                               // IHDR's CRC
+        {kPng, With(png, 34, 0x10)},  // IDAT length past the end
+        {kTga, With(tga, 16, 16)},    // 16 bits per pixel
+        {kTga, With(tga, 15, 0x80)},  // 32772 rows claimed, 4 there
+        {kTga, With(tga, 0, 255)},    // an ID field over the pixels
     };
-    for (const auto& [decode, file] : broken) EXPECT_EQ(Decode(decode, file), nullptr) << file.size();
+    for (const auto& [decode, file] : broken)
+        EXPECT_EQ(Decode(decode, file), nullptr) << file.size();
 }
 
 TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
@@ -143,9 +165,12 @@ TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
     const std::tuple<const char*, Bytes, Decoder> files[] = {
         {"baseline.jpg", test::EncodeJpeg(colour, 20, 12, 3), kJpeg},
         {"progressive.jpg", test::EncodeJpeg(colour, 20, 12, 3, true), kJpeg},
-        {"rgba.png", test::EncodePng(10, 6, PNG_COLOR_TYPE_RGBA, 8, false, GradientPixels(10, 6, 4)), kPng},
-        {"interlaced.png", test::EncodePng(10, 6, PNG_COLOR_TYPE_RGB, 8, true, GradientPixels(10, 6, 3)), kPng},
-        {"palette.png", test::EncodePng(10, 6, PNG_COLOR_TYPE_PALETTE, 8, false, GradientPixels(10, 6, 1)), kPng},
+        {"rgba.png",
+         test::EncodePng(10, 6, PNG_COLOR_TYPE_RGBA, 8, false, GradientPixels(10, 6, 4)), kPng},
+        {"interlaced.png",
+         test::EncodePng(10, 6, PNG_COLOR_TYPE_RGB, 8, true, GradientPixels(10, 6, 3)), kPng},
+        {"palette.png",
+         test::EncodePng(10, 6, PNG_COLOR_TYPE_PALETTE, 8, false, GradientPixels(10, 6, 1)), kPng},
         {"rgb.tga", test::EncodeTga(GradientPixels(7, 5, 3), 7, 5, 24), kTga},
         {"rgba.tga", test::EncodeTga(GradientPixels(7, 5, 4), 7, 5, 32, 4), kTga},
     };
@@ -154,14 +179,17 @@ TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
     for (const auto& [name, file, decode] : files) {
         ASSERT_NE(Decode(decode, file), nullptr) << name;
         for (size_t cut = 0; cut < file.size(); ++cut)
-            EXPECT_EQ(Decode(decode, Bytes(file.begin(), file.begin() + long(cut))), nullptr) << name << " cut " << cut;
+            EXPECT_EQ(Decode(decode, Bytes(file.begin(), file.begin() + long(cut))), nullptr)
+                << name << " cut " << cut;
         // A corrupted copy may decode or not; what comes back is complete.
         for (int trial = 0; trial < 1000; ++trial) {
             Bytes corrupt = file;
-            for (uint32_t flips = 1 + next() % 4; flips > 0; --flips) corrupt[next() % file.size()] = uint8_t(next());
+            for (uint32_t flips = 1 + next() % 4; flips > 0; --flips)
+                corrupt[next() % file.size()] = uint8_t(next());
             const Image image = Decode(decode, corrupt);
             const Bytes pixels = image ? PixelsOf(*image) : Bytes();  // every byte readable
-            EXPECT_TRUE(!image || image->bitsPerPixel == 8 || image->bitsPerPixel == 24 || image->bitsPerPixel == 32)
+            EXPECT_TRUE(!image || image->bitsPerPixel == 8 || image->bitsPerPixel == 24 ||
+                        image->bitsPerPixel == 32)
                 << name << " " << pixels.size();
         }
     }
@@ -173,12 +201,16 @@ TEST(ImageLoaderArchive, LoadImageDecodesEachFormatFromTheArchive)
     ASSERT_FALSE(archive.empty());
     ImageLoader loader;
     const Image direct = Decode(kJpeg, test::EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3));
-    ExpectImage(Image(loader.LoadImage("data/texture/noize.jpg", archive.c_str())), 16, 24, PixelsOf(*direct));
-    ExpectImage(Image(loader.LoadImage("data/texture/light.png", archive.c_str())), 8, 32, GradientPixels(8, 4, 4));
-    ExpectImage(Image(loader.LoadImage("data/texture/flare.tga", archive.c_str())), 8, 24, GradientPixels(8, 8, 3));
+    ExpectImage(Image(loader.LoadImage("data/texture/noize.jpg", archive.c_str())), 16, 24,
+                PixelsOf(*direct));
+    ExpectImage(Image(loader.LoadImage("data/texture/light.png", archive.c_str())), 8, 32,
+                GradientPixels(8, 4, 4));
+    ExpectImage(Image(loader.LoadImage("data/texture/flare.tga", archive.c_str())), 8, 24,
+                GradientPixels(8, 8, 3));
     EXPECT_EQ(Image(loader.LoadImage("data/texture/absent.jpg", archive.c_str())), nullptr);
     EXPECT_EQ(Image(loader.LoadImage("data/readme.txt", archive.c_str())), nullptr);
-    EXPECT_EQ(Image(loader.LoadImage("data/texture/noize.jpg", (archive + ".none").c_str())), nullptr);
+    EXPECT_EQ(Image(loader.LoadImage("data/texture/noize.jpg", (archive + ".none").c_str())),
+              nullptr);
 }
 
 }  // namespace

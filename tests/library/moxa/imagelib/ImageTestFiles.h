@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdint>
-#include <cstdio>  // before jpeglib.h, which needs FILE
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
+// After <cstdio>: jpeglib.h uses FILE and size_t without declaring them.
 #include <jpeglib.h>
 #include <png.h>
 
@@ -29,18 +29,21 @@ inline Bytes GradientPixels(uint32_t width, uint32_t height, uint32_t channels)
     Bytes pixels;
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x) {
-            const uint32_t across = x * 255 / std::max(width - 1, 1u), down = y * 255 / std::max(height - 1, 1u);
-            const uint8_t rgba[4] = {uint8_t(across), uint8_t(down), uint8_t(255 - (across + down) / 2),
+            const uint32_t across = x * 255 / std::max(width - 1, 1u),
+                           down = y * 255 / std::max(height - 1, 1u);
+            const uint8_t rgba[4] = {uint8_t(across), uint8_t(down),
+                                     uint8_t(255 - (across + down) / 2),
                                      uint8_t(40 + (x * 7 + y * 13) % 200)};
-            pixels.insert(pixels.end(), rgba + (channels == 1 ? 2 : 0), rgba + (channels == 1 ? 3 : channels));
+            pixels.insert(pixels.end(), rgba + (channels == 1 ? 2 : 0),
+                          rgba + (channels == 1 ? 3 : channels));
         }
     return pixels;
 }
 
 // components: 1 grey, 3 RGB, 4 CMYK. Without jfif the quantisation tables
 // follow SOI directly.
-inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, int components, bool progressive = false,
-                        bool jfif = true)
+inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, int components,
+                        bool progressive = false, bool jfif = true)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr error;
@@ -70,8 +73,8 @@ inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, in
 // Appends rows in the file's own layout to out; palette images get a
 // palette of 2^bitDepth entries. false when libpng refuses the picture. No
 // destructible locals: libpng longjmps here on error.
-inline bool WritePng(uint32_t width, uint32_t height, int colorType, int bitDepth, bool interlaced, const Bytes& rows,
-                     Bytes* out)
+inline bool WritePng(uint32_t width, uint32_t height, int colorType, int bitDepth, bool interlaced,
+                     const Bytes& rows, Bytes* out)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -86,21 +89,24 @@ inline bool WritePng(uint32_t width, uint32_t height, int colorType, int bitDept
             bytes->insert(bytes->end(), data, data + length);
         },
         nullptr);
-    png_set_IHDR(png, info, width, height, bitDepth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, width, height, bitDepth, colorType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color palette[256];
     for (int i = 0; i < 256; ++i) palette[i] = {png_byte(i), png_byte(255 - i), png_byte(i * 7)};
     if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, 1 << bitDepth);
     png_write_info(png, info);
     for (int pass = interlaced ? png_set_interlace_handling(png) : 1; pass > 0; --pass)
-        for (uint32_t y = 0; y < height; ++y) png_write_row(png, rows.data() + y * (rows.size() / height));
+        for (uint32_t y = 0; y < height; ++y)
+            png_write_row(png, rows.data() + y * (rows.size() / height));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
 // The PNG file WritePng makes; empty when libpng refuses the picture.
-inline Bytes EncodePng(uint32_t width, uint32_t height, int colorType, int bitDepth, bool interlaced, const Bytes& rows)
+inline Bytes EncodePng(uint32_t width, uint32_t height, int colorType, int bitDepth,
+                       bool interlaced, const Bytes& rows)
 {
     Bytes out;
     if (!WritePng(width, height, colorType, bitDepth, interlaced, rows, &out)) out.clear();
@@ -113,8 +119,24 @@ inline Bytes EncodeTga(const Bytes& pixels, uint32_t width, uint32_t height, uin
                        uint8_t idLength = 0)
 {
     // No colour map, type 2, origin bottom left; 8 alpha bits for 32-bit pixels.
-    Bytes file{idLength, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height),
-               uint8_t(height >> 8), uint8_t(bitsPerPixel), uint8_t(bitsPerPixel == 32 ? 8 : 0)};
+    Bytes file{idLength,
+               0,
+               2,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               uint8_t(width),
+               uint8_t(width >> 8),
+               uint8_t(height),
+               uint8_t(height >> 8),
+               uint8_t(bitsPerPixel),
+               uint8_t(bitsPerPixel == 32 ? 8 : 0)};
     file.resize(file.size() + idLength, 'a');
     const size_t bytesPerPixel = bitsPerPixel / 8, rowBytes = bytesPerPixel * width;
     for (size_t r = height; r-- > 0;)
@@ -125,7 +147,10 @@ inline Bytes EncodeTga(const Bytes& pixels, uint32_t width, uint32_t height, uin
     return file;
 }
 
-inline std::string TestArchivePath() { return "/tmp/sunvale-images-" + std::to_string(getpid()) + ".rar"; }
+inline std::string TestArchivePath()
+{
+    return "/tmp/sunvale-images-" + std::to_string(getpid()) + ".rar";
+}
 
 // Path of an archive, written once per process and removed at exit, that
 // holds data/texture/noize.jpg (16 x 16 colour JPEG), light.png (8 x 4 RGBA),
@@ -136,7 +161,8 @@ inline const std::string& TestArchive()
     static const std::string path = [] {
         const std::vector<RarPackEntry> entries = {
             {"data/texture/noize.jpg", EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3), 0},
-            {"data/texture/light.png", EncodePng(8, 4, PNG_COLOR_TYPE_RGBA, 8, false, GradientPixels(8, 4, 4)), 0},
+            {"data/texture/light.png",
+             EncodePng(8, 4, PNG_COLOR_TYPE_RGBA, 8, false, GradientPixels(8, 4, 4)), 0},
             {"data/texture/flare.tga", EncodeTga(GradientPixels(8, 8, 3), 8, 8, 24), 0},
             {"data/readme.txt", Bytes(200, 'x'), 0},
         };

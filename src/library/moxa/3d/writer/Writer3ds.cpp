@@ -15,34 +15,41 @@ public:
     explicit ChunkSink(std::vector<uint8_t>& out) : out_(out) {}
 
     void U8(uint8_t v) { out_.push_back(v); }
-    void U16(uint16_t v) {
+    void U16(uint16_t v)
+    {
         out_.push_back(static_cast<uint8_t>(v));
         out_.push_back(static_cast<uint8_t>(v >> 8));
     }
-    void U32(uint32_t v) {
+    void U32(uint32_t v)
+    {
         for (int i = 0; i < 4; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
     }
-    void F32(float f) {
+    void F32(float f)
+    {
         uint32_t bits;
         std::memcpy(&bits, &f, 4);
         U32(bits);
     }
-    void Floats(const float* f, int n) {
+    void Floats(const float* f, int n)
+    {
         for (int i = 0; i < n; ++i) F32(f[i]);
     }
-    void Name(const std::string& s) {
+    void Name(const std::string& s)
+    {
         out_.insert(out_.end(), s.begin(), s.end());
         out_.push_back(0);
     }
 
     // Opens a chunk; returns its start for Close.
-    size_t Open(uint16_t id) {
+    size_t Open(uint16_t id)
+    {
         size_t start = out_.size();
         U16(id);
         U32(0);
         return start;
     }
-    void Close(size_t start) {
+    void Close(size_t start)
+    {
         uint32_t len = static_cast<uint32_t>(out_.size() - start);
         for (int i = 0; i < 4; ++i) out_[start + 2 + i] = static_cast<uint8_t>(len >> (8 * i));
     }
@@ -51,7 +58,8 @@ private:
     std::vector<uint8_t>& out_;
 };
 
-void WriteByteColor(ChunkSink& s, uint16_t id, const uint8_t rgb[3]) {
+void WriteByteColor(ChunkSink& s, uint16_t id, const uint8_t rgb[3])
+{
     size_t c = s.Open(id);
     size_t b = s.Open(0x0011);
     s.U8(rgb[0]);
@@ -61,7 +69,8 @@ void WriteByteColor(ChunkSink& s, uint16_t id, const uint8_t rgb[3]) {
     s.Close(c);
 }
 
-void WriteMap(ChunkSink& s, uint16_t id, const std::string& file) {
+void WriteMap(ChunkSink& s, uint16_t id, const std::string& file)
+{
     if (file.empty()) return;
     size_t m = s.Open(id);
     size_t pct = s.Open(0x0030);  // map strength, an int percentage; not read
@@ -73,7 +82,8 @@ void WriteMap(ChunkSink& s, uint16_t id, const std::string& file) {
     s.Close(m);
 }
 
-void WriteMaterial(ChunkSink& s, const Writer3dsMaterial& mat) {
+void WriteMaterial(ChunkSink& s, const Writer3dsMaterial& mat)
+{
     size_t c = s.Open(0xAFFF);
     size_t n = s.Open(0xA000);
     s.Name(mat.name);
@@ -90,14 +100,16 @@ void WriteMaterial(ChunkSink& s, const Writer3dsMaterial& mat) {
     s.Close(c);
 }
 
-void WriteMapping(ChunkSink& s, const Writer3dsMesh& mesh) {
+void WriteMapping(ChunkSink& s, const Writer3dsMesh& mesh)
+{
     size_t c = s.Open(0x4140);
     s.U16(static_cast<uint16_t>(mesh.uv.size() / 2));
     s.Floats(mesh.uv.data(), static_cast<int>(mesh.uv.size() / 2 * 2));
     s.Close(c);
 }
 
-void WriteMesh(ChunkSink& s, const Writer3dsMesh& mesh) {
+void WriteMesh(ChunkSink& s, const Writer3dsMesh& mesh)
+{
     size_t obj = s.Open(0x4000);
     s.Name(mesh.name);
     size_t tri = s.Open(0x4100);
@@ -139,7 +151,8 @@ void WriteMesh(ChunkSink& s, const Writer3dsMesh& mesh) {
     s.Close(obj);
 }
 
-void WriteLight(ChunkSink& s, const Writer3dsLight& light) {
+void WriteLight(ChunkSink& s, const Writer3dsLight& light)
+{
     size_t obj = s.Open(0x4000);
     s.Name(light.name);
     size_t l = s.Open(0x4600);
@@ -158,7 +171,8 @@ void WriteLight(ChunkSink& s, const Writer3dsLight& light) {
     s.Close(obj);
 }
 
-void WriteCamera(ChunkSink& s, const Writer3dsCamera& cam) {
+void WriteCamera(ChunkSink& s, const Writer3dsCamera& cam)
+{
     size_t obj = s.Open(0x4000);
     s.Name(cam.name);
     size_t c = s.Open(0x4700);
@@ -177,18 +191,23 @@ void WriteCamera(ChunkSink& s, const Writer3dsCamera& cam) {
 }
 
 // Number of value floats per key of a track id (morph and hide handled apart).
-int ValueFloats(uint16_t id) {
+int ValueFloats(uint16_t id)
+{
     switch (id) {
-        case kTrack3dsRotation: return 4;
-        case kTrack3dsFov:
-        case kTrack3dsRoll:
-        case kTrack3dsHotspot:
-        case kTrack3dsFalloff: return 1;
-        default: return 3;
+    case kTrack3dsRotation:
+        return 4;
+    case kTrack3dsFov:
+    case kTrack3dsRoll:
+    case kTrack3dsHotspot:
+    case kTrack3dsFalloff:
+        return 1;
+    default:
+        return 3;
     }
 }
 
-void WriteTrack(ChunkSink& s, const Writer3dsTrack& track) {
+void WriteTrack(ChunkSink& s, const Writer3dsTrack& track)
+{
     size_t c = s.Open(track.id);
     s.U16(track.flags);
     s.U32(0);
@@ -210,7 +229,8 @@ void WriteTrack(ChunkSink& s, const Writer3dsTrack& track) {
     s.Close(c);
 }
 
-void WriteNode(ChunkSink& s, const Writer3dsNode& node) {
+void WriteNode(ChunkSink& s, const Writer3dsNode& node)
+{
     size_t c = s.Open(node.id);
     size_t hdr = s.Open(0xB010);
     s.Name(node.name);
@@ -234,14 +254,16 @@ void WriteNode(ChunkSink& s, const Writer3dsNode& node) {
 
 }  // namespace
 
-void Append3dsChunk(std::vector<uint8_t>& out, uint16_t id, const std::vector<uint8_t>& payload) {
+void Append3dsChunk(std::vector<uint8_t>& out, uint16_t id, const std::vector<uint8_t>& payload)
+{
     ChunkSink s(out);
     size_t c = s.Open(id);
     out.insert(out.end(), payload.begin(), payload.end());
     s.Close(c);
 }
 
-std::vector<uint8_t> Write3ds(const Writer3dsScene& scene) {
+std::vector<uint8_t> Write3ds(const Writer3dsScene& scene)
+{
     std::vector<uint8_t> out;
     ChunkSink s(out);
     size_t root = s.Open(scene.rootId);

@@ -47,33 +47,33 @@ namespace sunvale {
 
 // A material (chunk AFFF). Colours are written as 24-bit byte colours (0011).
 struct Writer3dsMaterial {
-    std::string name;                     // the loader keeps up to 19 characters
-    uint8_t ambient[3] = {0, 0, 0};       // r, g, b 0..255
+    std::string name;                // the loader keeps up to 19 characters
+    uint8_t ambient[3] = {0, 0, 0};  // r, g, b 0..255
     uint8_t diffuse[3] = {0, 0, 0};
     uint8_t specular[3] = {0, 0, 0};
-    bool twoSided = false;                // A081
-    bool wire = false;                    // A085
-    std::string textureMap;               // A200; empty = no chunk
-    std::string opacityMap;               // A210
-    std::string reflectionMap;            // A220
-    std::string bumpMap;                  // A230
+    bool twoSided = false;      // A081
+    bool wire = false;          // A085
+    std::string textureMap;     // A200; empty = no chunk
+    std::string opacityMap;     // A210
+    std::string reflectionMap;  // A220
+    std::string bumpMap;        // A230
 };
 
 // Faces of a mesh that use a material (chunk 4130).
 struct Writer3dsFaceGroup {
-    std::string material;                 // material name
-    std::vector<uint16_t> faces;          // face indices within the mesh
+    std::string material;         // material name
+    std::vector<uint16_t> faces;  // face indices within the mesh
 };
 
 // A mesh object (chunk 4000 + 4100).
 struct Writer3dsMesh {
     std::string name;
-    std::vector<float> xyz;               // 3 floats per vertex, file axes; count < 65536
-    std::vector<float> uv;                // 2 floats (u, v) per vertex; empty = no 4140 chunk
-    bool mappingAfterFaces = false;       // write 4140 after the face list (the loader then ignores it)
-    std::vector<uint16_t> faces;          // 4 per face: vertex a, b, c, flags (bit value 8 = U wraps)
-    std::vector<uint32_t> smoothing;      // one group mask per face; empty = no 4150 chunk
-    bool hasMatrix = true;                // write 4160
+    std::vector<float> xyz;           // 3 floats per vertex, file axes; count < 65536
+    std::vector<float> uv;            // 2 floats (u, v) per vertex; empty = no 4140 chunk
+    bool mappingAfterFaces = false;   // write 4140 after the face list (the loader then ignores it)
+    std::vector<uint16_t> faces;      // 4 per face: vertex a, b, c, flags (bit value 8 = U wraps)
+    std::vector<uint32_t> smoothing;  // one group mask per face; empty = no 4150 chunk
+    bool hasMatrix = true;            // write 4160
     // Mesh matrix in file axes: X axis, Y axis, Z axis, origin (3 floats each).
     float matrix[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
     std::vector<Writer3dsFaceGroup> groups;
@@ -82,46 +82,46 @@ struct Writer3dsMesh {
 // A light (chunk 4000 + 4600).
 struct Writer3dsLight {
     std::string name;
-    float position[3] = {0, 0, 0};        // file axes
-    float color[3] = {1, 1, 1};           // 0010: r, g, b floats 0..1
-    bool spot = false;                    // writes 4610
-    float target[3] = {0, 0, 0};          // spot target, file axes
-    float hotspot = 30.0f;                // degrees, inside 4610
+    float position[3] = {0, 0, 0};  // file axes
+    float color[3] = {1, 1, 1};     // 0010: r, g, b floats 0..1
+    bool spot = false;              // writes 4610
+    float target[3] = {0, 0, 0};    // spot target, file axes
+    float hotspot = 30.0f;          // degrees, inside 4610
     float falloff = 45.0f;
 };
 
 // A camera (chunk 4000 + 4700).
 struct Writer3dsCamera {
     std::string name;
-    float position[3] = {0, 0, 0};        // file axes
+    float position[3] = {0, 0, 0};  // file axes
     float target[3] = {0, 0, -1};
-    float bank = 0.0f;                    // degrees
-    float lens = 35.0f;                   // focal length
-    bool hasRanges = false;               // writes 4720 as the camera's first sub-chunk
+    float bank = 0.0f;       // degrees
+    float lens = 35.0f;      // focal length
+    bool hasRanges = false;  // writes 4720 as the camera's first sub-chunk
     float nearRange = 0.0f;
     float farRange = 0.0f;
 };
 
 // Track chunk ids of the keyframer.
 enum : uint16_t {
-    kTrack3dsPosition = 0xB020,   // 3 floats x, y, z (file axes); also target tracks
-    kTrack3dsRotation = 0xB021,   // 4 floats: angle (radians), axis x, y, z (file axes)
-    kTrack3dsScale = 0xB022,      // 3 floats
-    kTrack3dsFov = 0xB023,        // 1 float, degrees
-    kTrack3dsRoll = 0xB024,       // 1 float, degrees
-    kTrack3dsColor = 0xB025,      // 3 floats r, g, b
-    kTrack3dsMorph = 0xB026,      // name of the target object
-    kTrack3dsHotspot = 0xB027,    // 1 float
-    kTrack3dsFalloff = 0xB028,    // 1 float
-    kTrack3dsHide = 0xB029,       // no value; 4 padding bytes are written
+    kTrack3dsPosition = 0xB020,  // 3 floats x, y, z (file axes); also target tracks
+    kTrack3dsRotation = 0xB021,  // 4 floats: angle (radians), axis x, y, z (file axes)
+    kTrack3dsScale = 0xB022,     // 3 floats
+    kTrack3dsFov = 0xB023,       // 1 float, degrees
+    kTrack3dsRoll = 0xB024,      // 1 float, degrees
+    kTrack3dsColor = 0xB025,     // 3 floats r, g, b
+    kTrack3dsMorph = 0xB026,     // name of the target object
+    kTrack3dsHotspot = 0xB027,   // 1 float
+    kTrack3dsFalloff = 0xB028,   // 1 float
+    kTrack3dsHide = 0xB029,      // no value; 4 padding bytes are written
 };
 
 // Node chunk ids of the keyframer.
 enum : uint16_t {
-    kNode3dsObject = 0xB002,       // mesh object, or a dummy when name is "$$$DUMMY"
+    kNode3dsObject = 0xB002,  // mesh object, or a dummy when name is "$$$DUMMY"
     kNode3dsCamera = 0xB003,
     kNode3dsCameraTarget = 0xB004,
-    kNode3dsLight = 0xB005,        // omni light
+    kNode3dsLight = 0xB005,  // omni light
     kNode3dsLightTarget = 0xB006,
     kNode3dsSpotlight = 0xB007,
 };
@@ -133,38 +133,38 @@ struct Writer3dsKey {
     uint32_t frame = 0;
     uint16_t splineFlags = 0;
     float spline[16] = {};
-    float value[4] = {0, 0, 0, 0};        // as many as the track type takes
-    std::string morphTarget;              // morph tracks only
+    float value[4] = {0, 0, 0, 0};  // as many as the track type takes
+    std::string morphTarget;        // morph tracks only
 };
 
 struct Writer3dsTrack {
-    uint16_t id = kTrack3dsPosition;      // one of kTrack3ds*
-    uint16_t flags = 0;                   // track flags (loop/repeat), not read by the loader
+    uint16_t id = kTrack3dsPosition;  // one of kTrack3ds*
+    uint16_t flags = 0;               // track flags (loop/repeat), not read by the loader
     std::vector<Writer3dsKey> keys;
 };
 
 struct Writer3dsNode {
-    uint16_t id = kNode3dsObject;         // one of kNode3ds*
-    std::string name;                     // B010 name: the object/camera/light, or "$$$DUMMY"
-    std::string instance;                 // B011 instance name; empty = no chunk
+    uint16_t id = kNode3dsObject;  // one of kNode3ds*
+    std::string name;              // B010 name: the object/camera/light, or "$$$DUMMY"
+    std::string instance;          // B011 instance name; empty = no chunk
     uint16_t flags1 = 0;
     uint16_t flags2 = 0;
-    uint16_t parent = 0xFFFF;             // hierarchy index, 65535 = none
-    bool hasPivot = false;                // B013
-    float pivot[3] = {0, 0, 0};           // file axes
+    uint16_t parent = 0xFFFF;    // hierarchy index, 65535 = none
+    bool hasPivot = false;       // B013
+    float pivot[3] = {0, 0, 0};  // file axes
     std::vector<Writer3dsTrack> tracks;
 };
 
 struct Writer3dsScene {
     uint16_t rootId = 0x4D4D;
-    bool hasEditor = true;                // write 3D3D
-    bool hasAmbient = false;              // write 2100
+    bool hasEditor = true;    // write 3D3D
+    bool hasAmbient = false;  // write 2100
     std::vector<Writer3dsMaterial> materials;
-    std::vector<Writer3dsMesh> meshes;    // named objects are written meshes, lights, cameras
+    std::vector<Writer3dsMesh> meshes;  // named objects are written meshes, lights, cameras
     std::vector<Writer3dsLight> lights;
     std::vector<Writer3dsCamera> cameras;
-    bool hasKeyframer = true;             // write B000
-    bool hasSegment = false;              // write B008
+    bool hasKeyframer = true;  // write B000
+    bool hasSegment = false;   // write B008
     uint32_t segmentStart = 0;
     uint32_t segmentEnd = 100;
     std::vector<Writer3dsNode> nodes;

@@ -18,18 +18,22 @@ constexpr uint32_t kDefaultBlockSymbols = 0x20000;
 constexpr int kSwitchSymbol = 256;
 constexpr size_t kEstimateBytes = 1u << 19;  // prefix used to pick the channel count
 
-double Entropy(const uint32_t* counts, int n, uint64_t total) {
+double Entropy(const uint32_t* counts, int n, uint64_t total)
+{
     if (total == 0) return 0.0;
     double bits = 0.0;
     for (int i = 0; i < n; ++i)
-        if (counts[i]) bits -= counts[i] * std::log2(static_cast<double>(counts[i]) / static_cast<double>(total));
+        if (counts[i])
+            bits -=
+                counts[i] * std::log2(static_cast<double>(counts[i]) / static_cast<double>(total));
     return bits;
 }
 
 }  // namespace
 
 void RarAudioEncoder::Encode(const uint8_t* data, size_t size, int channels, uint32_t blockSymbols,
-                             RarCoderState* state, RarBitWriter* out) {
+                             RarCoderState* state, RarBitWriter* out)
+{
     const size_t block = blockSymbols ? blockSymbols : kDefaultBlockSymbols;
     std::vector<uint8_t> symbols;
     for (size_t begin = 0; begin < size; begin += block) {
@@ -40,7 +44,8 @@ void RarAudioEncoder::Encode(const uint8_t* data, size_t size, int channels, uin
         int channel = oldChannel >= channels ? 0 : oldChannel;
         const int firstChannel = channel;
         symbols.resize(end - begin);
-        std::vector<std::vector<uint32_t>> freqs(channels, std::vector<uint32_t>(RarCoderState::kAudioSymbols, 0));
+        std::vector<std::vector<uint32_t>> freqs(
+            channels, std::vector<uint32_t>(RarCoderState::kAudioSymbols, 0));
         for (size_t i = begin; i < end; ++i) {
             RarAudioChannel* v = &state->audio[channel];
             const uint8_t predicted = RarAudioPredictor::Predict(v, state->channelDelta);
@@ -59,8 +64,10 @@ void RarAudioEncoder::Encode(const uint8_t* data, size_t size, int channels, uin
             lengths.insert(lengths.end(), code.Lengths().begin(), code.Lengths().end());
         }
         if (state->haveTables) {
-            if (state->audioMode) state->audioCodes[oldChannel].Put(out, kSwitchSymbol);
-            else state->mainCode.Put(out, 269);
+            if (state->audioMode)
+                state->audioCodes[oldChannel].Put(out, kSwitchSymbol);
+            else
+                state->mainCode.Put(out, 269);
         }
         RarTableWriter::Write(out, state, true, channels, lengths);
         channel = firstChannel;
@@ -72,7 +79,9 @@ void RarAudioEncoder::Encode(const uint8_t* data, size_t size, int channels, uin
     }
 }
 
-int RarAudioEncoder::BestChannelCount(const uint8_t* data, size_t size, double* bitsPerByte, double* rawBits) {
+int RarAudioEncoder::BestChannelCount(const uint8_t* data, size_t size, double* bitsPerByte,
+                                      double* rawBits)
+{
     const size_t n = std::min(size, kEstimateBytes);
     std::vector<uint32_t> raw(256, 0);
     for (size_t i = 0; i < n; ++i) raw[data[i]]++;
@@ -85,7 +94,8 @@ int RarAudioEncoder::BestChannelCount(const uint8_t* data, size_t size, double* 
         int channel = 0;
         for (size_t i = 0; i < n; ++i) {
             RarAudioChannel* v = &state.audio[channel];
-            const uint8_t delta = static_cast<uint8_t>(RarAudioPredictor::Predict(v, state.channelDelta) - data[i]);
+            const uint8_t delta =
+                static_cast<uint8_t>(RarAudioPredictor::Predict(v, state.channelDelta) - data[i]);
             RarAudioPredictor::Update(v, &state.channelDelta, delta, data[i]);
             counts[static_cast<size_t>(channel) * 256 + delta]++;
             if (++channel == channels) channel = 0;

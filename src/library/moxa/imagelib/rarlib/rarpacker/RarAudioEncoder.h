@@ -16,13 +16,14 @@ class RarAudioEncoder {
 public:
     // Codes data[0, size) in audio mode with the given channel count,
     // continuing from state.
-    static void Encode(const uint8_t* data, size_t size, int channels, uint32_t blockSymbols, RarCoderState* state,
-                       RarBitWriter* out);
+    static void Encode(const uint8_t* data, size_t size, int channels, uint32_t blockSymbols,
+                       RarCoderState* state, RarBitWriter* out);
 
     // Channel count whose prediction errors have the lowest order-0 entropy
     // over (a prefix of) data; bitsPerByte receives that entropy, rawBits the
     // order-0 entropy of the bytes themselves.
-    static int BestChannelCount(const uint8_t* data, size_t size, double* bitsPerByte, double* rawBits);
+    static int BestChannelCount(const uint8_t* data, size_t size, double* bitsPerByte,
+                                double* rawBits);
 };
 
 }  // namespace sunvale

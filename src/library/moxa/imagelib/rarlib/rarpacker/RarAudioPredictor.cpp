@@ -6,19 +6,23 @@
 
 namespace sunvale {
 
-uint8_t RarAudioPredictor::Predict(RarAudioChannel* v, int32_t channelDelta) {
+uint8_t RarAudioPredictor::Predict(RarAudioChannel* v, int32_t channelDelta)
+{
     v->byteCount++;
     v->D4 = v->D3;
     v->D3 = v->D2;
     v->D2 = v->lastDelta - v->D1;
     v->D1 = v->lastDelta;
-    const uint32_t p = 8u * static_cast<uint32_t>(v->lastChar) + static_cast<uint32_t>(v->K1 * v->D1) +
-                       static_cast<uint32_t>(v->K2 * v->D2) + static_cast<uint32_t>(v->K3 * v->D3) +
-                       static_cast<uint32_t>(v->K4 * v->D4) + static_cast<uint32_t>(v->K5 * channelDelta);
+    const uint32_t p = 8u * static_cast<uint32_t>(v->lastChar) +
+                       static_cast<uint32_t>(v->K1 * v->D1) + static_cast<uint32_t>(v->K2 * v->D2) +
+                       static_cast<uint32_t>(v->K3 * v->D3) + static_cast<uint32_t>(v->K4 * v->D4) +
+                       static_cast<uint32_t>(v->K5 * channelDelta);
     return static_cast<uint8_t>((static_cast<int32_t>(p) >> 3) & 0xFF);
 }
 
-void RarAudioPredictor::Update(RarAudioChannel* v, int32_t* channelDelta, uint8_t delta, uint8_t actual) {
+void RarAudioPredictor::Update(RarAudioChannel* v, int32_t* channelDelta, uint8_t delta,
+                               uint8_t actual)
+{
     const int32_t d = static_cast<int32_t>(static_cast<int8_t>(delta)) * 8;
     const int32_t cd = *channelDelta;
     v->dif[0] += static_cast<uint32_t>(std::abs(d));
@@ -32,7 +36,8 @@ void RarAudioPredictor::Update(RarAudioChannel* v, int32_t* channelDelta, uint8_
     v->dif[8] += static_cast<uint32_t>(std::abs(d + v->D4));
     v->dif[9] += static_cast<uint32_t>(std::abs(d - cd));
     v->dif[10] += static_cast<uint32_t>(std::abs(d + cd));
-    v->lastDelta = static_cast<int32_t>(static_cast<int8_t>(static_cast<uint8_t>(actual - v->lastChar)));
+    v->lastDelta =
+        static_cast<int32_t>(static_cast<int8_t>(static_cast<uint8_t>(actual - v->lastChar)));
     *channelDelta = v->lastDelta;
     v->lastChar = actual;
     if ((v->byteCount & 0x1F) != 0) return;

@@ -11,7 +11,7 @@ struct RarAudioChannel {
     int32_t K1 = 0, K2 = 0, K3 = 0, K4 = 0, K5 = 0;  // weights, -17..16
     int32_t D1 = 0, D2 = 0, D3 = 0, D4 = 0;          // past deltas
     int32_t lastDelta = 0;
-    uint32_t dif[11] = {};                           // error sums per weight move
+    uint32_t dif[11] = {};  // error sums per weight move
     uint32_t byteCount = 0;
     int32_t lastChar = 0;
 };

@@ -10,7 +10,8 @@ namespace sunvale {
 class RarBitWriter {
 public:
     // Appends the low `count` bits of `value` (count 0..24), highest first.
-    void Write(uint32_t value, int count) {
+    void Write(uint32_t value, int count)
+    {
         acc_ = (acc_ << count) | (value & ((1u << count) - 1u));
         filled_ += count;
         while (filled_ >= 8) {
@@ -19,7 +20,8 @@ public:
         }
     }
     // Pads the last byte with zero bits and hands the bytes over.
-    std::vector<uint8_t> Finish() {
+    std::vector<uint8_t> Finish()
+    {
         if (filled_ > 0) Write(0, 8 - filled_);
         acc_ = 0;
         return std::move(bytes_);

@@ -41,14 +41,18 @@ struct RarCoderState {
     std::array<RarAudioChannel, 4> audio{};
 
     // Records one copied string the way the decoder does for every match.
-    void NoteMatch(uint32_t length, uint32_t distance) {
+    void NoteMatch(uint32_t length, uint32_t distance)
+    {
         cache[cacheCounter & 3] = distance;
         cacheCounter++;
         lastDist = distance;
         lastLength = length;
     }
     // The distance symbol 257 + k refers to (k = 0 most recent).
-    uint32_t CachedDistance(int k) const { return cache[(cacheCounter - 1u - static_cast<uint32_t>(k)) & 3]; }
+    uint32_t CachedDistance(int k) const
+    {
+        return cache[(cacheCounter - 1u - static_cast<uint32_t>(k)) & 3];
+    }
 };
 
 }  // namespace sunvale

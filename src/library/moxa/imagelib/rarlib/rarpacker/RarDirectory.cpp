@@ -21,7 +21,8 @@ uint32_t Get32(const uint8_t* p) { return Get16(p) | (static_cast<uint32_t>(Get1
 
 }  // namespace
 
-bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error) {
+bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error)
+{
     std::string ignored;
     if (!error) error = &ignored;
     entries_.clear();

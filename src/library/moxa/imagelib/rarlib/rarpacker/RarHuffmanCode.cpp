@@ -14,7 +14,8 @@ namespace {
 
 // Unlimited Huffman lengths for symbols sorted by ascending frequency
 // (sorted[i] indexes freqs). Returns depth per sorted position.
-std::vector<int> PlainLengths(const std::vector<uint32_t>& freqs, const std::vector<int>& sorted) {
+std::vector<int> PlainLengths(const std::vector<uint32_t>& freqs, const std::vector<int>& sorted)
+{
     const size_t n = sorted.size();
     // Nodes 0..n-1 are leaves, n.. are merged nodes in creation order.
     std::vector<uint64_t> weight(2 * n);
@@ -22,7 +23,8 @@ std::vector<int> PlainLengths(const std::vector<uint32_t>& freqs, const std::vec
     for (size_t i = 0; i < n; ++i) weight[i] = freqs[sorted[i]];
     size_t leaf = 0, inner = n, next = n;
     auto takeSmallest = [&]() {
-        if (leaf < n && (inner >= next || weight[leaf] <= weight[inner])) return static_cast<int>(leaf++);
+        if (leaf < n && (inner >= next || weight[leaf] <= weight[inner]))
+            return static_cast<int>(leaf++);
         return static_cast<int>(inner++);
     };
     while (next < 2 * n - 1) {
@@ -39,7 +41,8 @@ std::vector<int> PlainLengths(const std::vector<uint32_t>& freqs, const std::vec
 
 }  // namespace
 
-void RarHuffmanCode::Build(const std::vector<uint32_t>& freqs, int maxLength) {
+void RarHuffmanCode::Build(const std::vector<uint32_t>& freqs, int maxLength)
+{
     const int count = static_cast<int>(freqs.size());
     std::vector<int> used;
     for (int s = 0; s < count; ++s)
@@ -58,7 +61,8 @@ void RarHuffmanCode::Build(const std::vector<uint32_t>& freqs, int maxLength) {
         }
     }
     std::vector<int> sorted = used;
-    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) { return freqs[a] < freqs[b]; });
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&](int a, int b) { return freqs[a] < freqs[b]; });
     const std::vector<int> depth = PlainLengths(freqs, sorted);
 
     // Count codes per length, fold the too-long ones onto the limit and
@@ -66,7 +70,8 @@ void RarHuffmanCode::Build(const std::vector<uint32_t>& freqs, int maxLength) {
     std::vector<int> perLength(64, 0);
     for (int d : depth) perLength[std::min(d, maxLength)]++;
     uint64_t total = 0;
-    for (int len = 1; len <= maxLength; ++len) total += static_cast<uint64_t>(perLength[len]) << (maxLength - len);
+    for (int len = 1; len <= maxLength; ++len)
+        total += static_cast<uint64_t>(perLength[len]) << (maxLength - len);
     const uint64_t full = 1ull << maxLength;
     while (total > full) {
         perLength[maxLength]--;
@@ -82,16 +87,19 @@ void RarHuffmanCode::Build(const std::vector<uint32_t>& freqs, int maxLength) {
     // The rarest symbols (front of sorted) take the longest codes.
     size_t pos = 0;
     for (int len = maxLength; len >= 1; --len)
-        for (int k = 0; k < perLength[len]; ++k) lengths_[sorted[pos++]] = static_cast<uint8_t>(len);
+        for (int k = 0; k < perLength[len]; ++k)
+            lengths_[sorted[pos++]] = static_cast<uint8_t>(len);
     AssignCodes();
 }
 
-void RarHuffmanCode::SetLengths(const std::vector<uint8_t>& lengths) {
+void RarHuffmanCode::SetLengths(const std::vector<uint8_t>& lengths)
+{
     lengths_ = lengths;
     AssignCodes();
 }
 
-void RarHuffmanCode::AssignCodes() {
+void RarHuffmanCode::AssignCodes()
+{
     int count[kMaxLength + 1] = {};
     for (uint8_t len : lengths_) count[len]++;
     count[0] = 0;
@@ -106,13 +114,16 @@ void RarHuffmanCode::AssignCodes() {
         if (lengths_[s] != 0) codes_[s] = static_cast<uint16_t>(next[lengths_[s]]++);
 }
 
-void RarHuffmanCode::Put(RarBitWriter* out, int symbol) const {
+void RarHuffmanCode::Put(RarBitWriter* out, int symbol) const
+{
     out->Write(codes_[symbol], lengths_[symbol]);
 }
 
-uint64_t RarHuffmanCode::Cost(const std::vector<uint32_t>& freqs) const {
+uint64_t RarHuffmanCode::Cost(const std::vector<uint32_t>& freqs) const
+{
     uint64_t bits = 0;
-    for (size_t s = 0; s < freqs.size() && s < lengths_.size(); ++s) bits += static_cast<uint64_t>(freqs[s]) * lengths_[s];
+    for (size_t s = 0; s < freqs.size() && s < lengths_.size(); ++s)
+        bits += static_cast<uint64_t>(freqs[s]) * lengths_[s];
     return bits;
 }
 

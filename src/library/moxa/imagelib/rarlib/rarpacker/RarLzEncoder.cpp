@@ -43,14 +43,17 @@ RarLzEncoder::RarLzEncoder(const uint8_t* stream, size_t size, int level, uint32
       lazy_(kLevels[std::clamp(level, 1, 5)].lazy),
       niceLength_(kLevels[std::clamp(level, 1, 5)].nice),
       blockSymbols_(blockSymbols ? blockSymbols : kDefaultBlockSymbols),
-      finder_(stream, size, kLevels[std::clamp(level, 1, 5)].chain, kLevels[std::clamp(level, 1, 5)].nice) {
+      finder_(stream, size, kLevels[std::clamp(level, 1, 5)].chain,
+              kLevels[std::clamp(level, 1, 5)].nice)
+{
     mainCost_.fill(8);
     for (int s = 256; s < RarCoderState::kMainSymbols; ++s) mainCost_[s] = 8;
     distCost_.fill(6);
     repCost_.fill(4);
 }
 
-RarLzEncoder::Candidate RarLzEncoder::Best(size_t pos, size_t end, const RarCoderState& state) const {
+RarLzEncoder::Candidate RarLzEncoder::Best(size_t pos, size_t end, const RarCoderState& state) const
+{
     Candidate best;
     const uint32_t room = static_cast<uint32_t>(std::min<size_t>(end - pos, 300));
     const uint32_t history = static_cast<uint32_t>(std::min<size_t>(pos, kMaxDistance));
@@ -59,7 +62,8 @@ RarLzEncoder::Candidate RarLzEncoder::Best(size_t pos, size_t end, const RarCode
         if (gain > best.gain) best = Candidate{kind, length, distance, slot, gain};
     };
 
-    if (state.lastLength != 0 && state.lastDist != 0 && state.lastDist <= history && state.lastLength <= room &&
+    if (state.lastLength != 0 && state.lastDist != 0 && state.lastDist <= history &&
+        state.lastLength <= room &&
         finder_.MatchLength(pos, state.lastDist, state.lastLength) == state.lastLength)
         consider(1, state.lastLength, state.lastDist, 0, mainCost_[256]);
 
@@ -81,7 +85,8 @@ RarLzEncoder::Candidate RarLzEncoder::Best(size_t pos, size_t end, const RarCode
         if (len >= 3 + bonus) {
             const int lc = LengthCode(len - 3 - bonus);
             const int dc = DistCode(d - 1);
-            consider(3, len, d, 0, mainCost_[270 + lc] + kLengthBits[lc] + distCost_[dc] + kDistBits[dc]);
+            consider(3, len, d, 0,
+                     mainCost_[270 + lc] + kLengthBits[lc] + distCost_[dc] + kDistBits[dc]);
         }
     }
 
@@ -95,49 +100,51 @@ RarLzEncoder::Candidate RarLzEncoder::Best(size_t pos, size_t end, const RarCode
     return best;
 }
 
-void RarLzEncoder::Take(const Candidate& c, size_t pos, RarCoderState* state) {
+void RarLzEncoder::Take(const Candidate& c, size_t pos, RarCoderState* state)
+{
     Token t{kNone, kNone, 0, 0, 0, 0};
     switch (c.kind) {
-        case 0:
-            t.main = stream_[pos];
-            break;
-        case 1:
-            t.main = 256;
-            break;
-        case 2: {
-            const uint32_t v = c.length - 2 - RepeatBonus(c.distance);
-            const int lc = LengthCode(v);
-            t.main = static_cast<uint16_t>(257 + c.slot);
-            t.second = static_cast<uint16_t>(lc);
-            t.bitsB = kLengthBits[lc];
-            t.extraB = v - kLengthBase[lc];
-            break;
-        }
-        case 3: {
-            const uint32_t v = c.length - 3 - MatchBonus(c.distance);
-            const int lc = LengthCode(v);
-            const int dc = DistCode(c.distance - 1);
-            t.main = static_cast<uint16_t>(270 + lc);
-            t.bitsA = kLengthBits[lc];
-            t.extraA = v - kLengthBase[lc];
-            t.second = static_cast<uint16_t>(dc);
-            t.bitsB = kDistBits[dc];
-            t.extraB = c.distance - 1 - kDistBase[dc];
-            break;
-        }
-        default: {
-            const int sc = ShortCode(c.distance - 1);
-            t.main = static_cast<uint16_t>(261 + sc);
-            t.bitsA = kShortBits[sc];
-            t.extraA = c.distance - 1 - kShortBase[sc];
-            break;
-        }
+    case 0:
+        t.main = stream_[pos];
+        break;
+    case 1:
+        t.main = 256;
+        break;
+    case 2: {
+        const uint32_t v = c.length - 2 - RepeatBonus(c.distance);
+        const int lc = LengthCode(v);
+        t.main = static_cast<uint16_t>(257 + c.slot);
+        t.second = static_cast<uint16_t>(lc);
+        t.bitsB = kLengthBits[lc];
+        t.extraB = v - kLengthBase[lc];
+        break;
+    }
+    case 3: {
+        const uint32_t v = c.length - 3 - MatchBonus(c.distance);
+        const int lc = LengthCode(v);
+        const int dc = DistCode(c.distance - 1);
+        t.main = static_cast<uint16_t>(270 + lc);
+        t.bitsA = kLengthBits[lc];
+        t.extraA = v - kLengthBase[lc];
+        t.second = static_cast<uint16_t>(dc);
+        t.bitsB = kDistBits[dc];
+        t.extraB = c.distance - 1 - kDistBase[dc];
+        break;
+    }
+    default: {
+        const int sc = ShortCode(c.distance - 1);
+        t.main = static_cast<uint16_t>(261 + sc);
+        t.bitsA = kShortBits[sc];
+        t.extraA = c.distance - 1 - kShortBase[sc];
+        break;
+    }
     }
     if (c.kind != 0) state->NoteMatch(c.length, c.distance);
     tokens_.push_back(t);
 }
 
-void RarLzEncoder::Encode(size_t begin, size_t end, RarCoderState* state, RarBitWriter* out) {
+void RarLzEncoder::Encode(size_t begin, size_t end, RarCoderState* state, RarBitWriter* out)
+{
     tokens_.clear();
     tokens_.reserve(std::min<size_t>(blockSymbols_, end - begin));
     size_t pos = begin;
@@ -167,7 +174,8 @@ void RarLzEncoder::Encode(size_t begin, size_t end, RarCoderState* state, RarBit
     finder_.InsertUpTo(end);
 }
 
-void RarLzEncoder::EmitBlock(RarCoderState* state, RarBitWriter* out) {
+void RarLzEncoder::EmitBlock(RarCoderState* state, RarBitWriter* out)
+{
     std::vector<uint32_t> mainFreqs(RarCoderState::kMainSymbols, 0);
     std::vector<uint32_t> distFreqs(RarCoderState::kDistSymbols, 0);
     std::vector<uint32_t> repFreqs(RarCoderState::kRepSymbols, 0);
@@ -201,24 +209,30 @@ void RarLzEncoder::EmitBlock(RarCoderState* state, RarBitWriter* out) {
         state->mainCode.Put(out, t.main);
         symbolCounts_[t.main]++;
         if (t.bitsA) out->Write(t.extraA, t.bitsA);
-        if (t.second != kNone) (t.main >= 270 ? state->distCode : state->repCode).Put(out, t.second);
+        if (t.second != kNone)
+            (t.main >= 270 ? state->distCode : state->repCode).Put(out, t.second);
         if (t.bitsB) out->Write(t.extraB, t.bitsB);
     }
     UpdateCosts(*state, mainFreqs);
     tokens_.clear();
 }
 
-void RarLzEncoder::UpdateCosts(const RarCoderState& state, const std::vector<uint32_t>& mainFreqs) {
+void RarLzEncoder::UpdateCosts(const RarCoderState& state, const std::vector<uint32_t>& mainFreqs)
+{
     auto costOf = [](int len) { return static_cast<uint8_t>(len != 0 ? len : 12); };
-    for (int s = 0; s < RarCoderState::kMainSymbols; ++s) mainCost_[s] = costOf(state.mainCode.Length(s));
-    for (int s = 0; s < RarCoderState::kDistSymbols; ++s) distCost_[s] = costOf(state.distCode.Length(s));
-    for (int s = 0; s < RarCoderState::kRepSymbols; ++s) repCost_[s] = costOf(state.repCode.Length(s));
+    for (int s = 0; s < RarCoderState::kMainSymbols; ++s)
+        mainCost_[s] = costOf(state.mainCode.Length(s));
+    for (int s = 0; s < RarCoderState::kDistSymbols; ++s)
+        distCost_[s] = costOf(state.distCode.Length(s));
+    for (int s = 0; s < RarCoderState::kRepSymbols; ++s)
+        repCost_[s] = costOf(state.repCode.Length(s));
     uint64_t bits = 0, count = 0;
     for (int s = 0; s < 256; ++s) {
         bits += static_cast<uint64_t>(mainFreqs[s]) * state.mainCode.Length(s);
         count += mainFreqs[s];
     }
-    if (count >= 64) literalCost16_ = std::max<int32_t>(16, static_cast<int32_t>(bits * 16 / count));
+    if (count >= 64)
+        literalCost16_ = std::max<int32_t>(16, static_cast<int32_t>(bits * 16 / count));
 }
 
 }  // namespace sunvale

@@ -29,7 +29,10 @@ public:
     void SkipTo(size_t end) { finder_.InsertUpTo(end); }
     // How often each main symbol has been coded so far (table switches
     // included); lets tests confirm which symbol kinds an input exercises.
-    const std::array<uint64_t, RarCoderState::kMainSymbols>& MainSymbolCounts() const { return symbolCounts_; }
+    const std::array<uint64_t, RarCoderState::kMainSymbols>& MainSymbolCounts() const
+    {
+        return symbolCounts_;
+    }
 
 private:
     struct Token {

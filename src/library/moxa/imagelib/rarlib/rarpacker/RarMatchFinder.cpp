@@ -27,7 +27,8 @@ constexpr size_t kPrefetchDistance = 24;
 // Once a match this long is found, the rest of the chain is cut to a quarter.
 constexpr uint32_t kGoodLength = 32;
 
-uint64_t Load64(const uint8_t* p) {
+uint64_t Load64(const uint8_t* p)
+{
     uint64_t v;
     std::memcpy(&v, p, 8);
     return v;
@@ -36,7 +37,8 @@ uint64_t Load64(const uint8_t* p) {
 }  // namespace
 
 RarMatchFinder::RarMatchFinder(const uint8_t* data, size_t size, int maxChain, uint32_t niceLength)
-    : data_(data), size_(size), maxChain_(maxChain), niceLength_(niceLength) {
+    : data_(data), size_(size), maxChain_(maxChain), niceLength_(niceLength)
+{
     size_t ring = 1024;
     while (ring < size && ring < kRingMax) ring <<= 1;
     prevMask_ = ring - 1;
@@ -49,23 +51,28 @@ RarMatchFinder::RarMatchFinder(const uint8_t* data, size_t size, int maxChain, u
     pairHead_.assign(65536, -1);
 }
 
-uint32_t RarMatchFinder::Hash3(const uint8_t* p) {
-    const uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+uint32_t RarMatchFinder::Hash3(const uint8_t* p)
+{
+    const uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                       (static_cast<uint32_t>(p[2]) << 16);
     return (v * 2654435761u) >> (32 - kHash3Bits);
 }
 
-uint32_t RarMatchFinder::Hash4(const uint8_t* p) const {
+uint32_t RarMatchFinder::Hash4(const uint8_t* p) const
+{
     uint32_t v;
     std::memcpy(&v, p, 4);
     return (v * 2654435761u) >> (32 - hashBits_);
 }
 
-uint32_t RarMatchFinder::Hash16(const uint8_t* p) {
+uint32_t RarMatchFinder::Hash16(const uint8_t* p)
+{
     const uint64_t v = Load64(p) * 0x9E3779B97F4A7C15ull ^ Load64(p + 8) * 0xC2B2AE3D27D4EB4Full;
     return static_cast<uint32_t>((v ^ (v >> 29)) >> (64 - kHashLongBits));
 }
 
-void RarMatchFinder::InsertUpTo(size_t end) {
+void RarMatchFinder::InsertUpTo(size_t end)
+{
     end = std::min(end, size_);
     for (; inserted_ < end; ++inserted_) {
         const size_t p = inserted_;
@@ -90,7 +97,8 @@ void RarMatchFinder::InsertUpTo(size_t end) {
     }
 }
 
-uint32_t RarMatchFinder::MatchLength(size_t pos, uint32_t distance, uint32_t maxLength) const {
+uint32_t RarMatchFinder::MatchLength(size_t pos, uint32_t distance, uint32_t maxLength) const
+{
     const uint8_t* a = data_ + pos;
     const uint8_t* b = a - distance;
     uint32_t len = 0;
@@ -103,7 +111,9 @@ uint32_t RarMatchFinder::MatchLength(size_t pos, uint32_t distance, uint32_t max
     return len;
 }
 
-uint32_t RarMatchFinder::Find(size_t pos, size_t limit, uint32_t maxDistance, uint32_t* distance) const {
+uint32_t RarMatchFinder::Find(size_t pos, size_t limit, uint32_t maxDistance,
+                              uint32_t* distance) const
+{
     *distance = 0;
     if (pos + 3 > limit || pos + 2 >= size_) return 0;
     const uint32_t maxLength = static_cast<uint32_t>(std::min<size_t>(limit - pos, 260));
@@ -112,7 +122,8 @@ uint32_t RarMatchFinder::Find(size_t pos, size_t limit, uint32_t maxDistance, ui
     // Tries one earlier position; true when the search can stop.
     auto tryCandidate = [&](size_t cand) {
         const size_t d = pos - cand;
-        if (data_[cand + bestLen] != data_[pos + bestLen] || data_[cand] != data_[pos]) return false;
+        if (data_[cand + bestLen] != data_[pos + bestLen] || data_[cand] != data_[pos])
+            return false;
         const uint32_t len = MatchLength(pos, static_cast<uint32_t>(d), maxLength);
         if (len > bestLen) {
             bestLen = len;
@@ -121,7 +132,8 @@ uint32_t RarMatchFinder::Find(size_t pos, size_t limit, uint32_t maxDistance, ui
         return bestLen >= niceLength_ || bestLen >= maxLength;
     };
     auto usable = [&](int32_t cand) {
-        return cand >= 0 && static_cast<size_t>(cand) < pos && pos - static_cast<size_t>(cand) <= maxDistance;
+        return cand >= 0 && static_cast<size_t>(cand) < pos &&
+               pos - static_cast<size_t>(cand) <= maxDistance;
     };
 
     if (pos + kLongBytes <= size_) {
@@ -132,7 +144,8 @@ uint32_t RarMatchFinder::Find(size_t pos, size_t limit, uint32_t maxDistance, ui
         int32_t cand = head_[Hash4(data_ + pos)];
         // Positions at or after pos are not inserted yet when the caller
         // looks ahead; skip them.
-        while (cand >= 0 && static_cast<size_t>(cand) >= pos) cand = prev_[static_cast<size_t>(cand) & prevMask_];
+        while (cand >= 0 && static_cast<size_t>(cand) >= pos)
+            cand = prev_[static_cast<size_t>(cand) & prevMask_];
         int chain = maxChain_;
         while (cand >= 0 && chain-- > 0) {
             if (pos - static_cast<size_t>(cand) > window) break;
@@ -150,10 +163,13 @@ uint32_t RarMatchFinder::Find(size_t pos, size_t limit, uint32_t maxDistance, ui
     return *distance != 0 ? bestLen : 0;
 }
 
-uint32_t RarMatchFinder::RecentPair(size_t pos) const {
+uint32_t RarMatchFinder::RecentPair(size_t pos) const
+{
     if (pos + 1 >= size_) return 0;
     const int32_t p = pairHead_[data_[pos] | (data_[pos + 1] << 8)];
-    return (p >= 0 && static_cast<size_t>(p) < pos) ? static_cast<uint32_t>(pos - static_cast<size_t>(p)) : 0;
+    return (p >= 0 && static_cast<size_t>(p) < pos)
+               ? static_cast<uint32_t>(pos - static_cast<size_t>(p))
+               : 0;
 }
 
 }  // namespace sunvale

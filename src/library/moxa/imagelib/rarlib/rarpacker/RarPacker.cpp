@@ -8,8 +8,8 @@
 
 #include "library/moxa/imagelib/rarlib/rarpacker/RarAudioEncoder.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarBitWriter.h"
-#include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarLzEncoder.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
 
 namespace sunvale {
 
@@ -18,14 +18,14 @@ namespace {
 constexpr uint8_t kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 constexpr uint16_t kArchiveSolid = 0x0008;
 constexpr uint16_t kFileSolidContinuation = 0x0010;
-constexpr uint16_t kFileWindow1M = 0x0080;     // dictionary size field: 1024 KiB
-constexpr uint16_t kLongBlock = 0x8000;        // a data area follows the header
+constexpr uint16_t kFileWindow1M = 0x0080;  // dictionary size field: 1024 KiB
+constexpr uint16_t kLongBlock = 0x8000;     // a data area follows the header
 constexpr uint16_t kSkipIfUnknown = 0x4000;
 constexpr uint8_t kMethodStored = 0x30;
 constexpr uint8_t kUnpackVersion = 20;
 constexpr uint8_t kHostWin32 = 2;
 constexpr uint32_t kAttrArchive = 0x20;
-constexpr size_t kMaxNameBytes = 259;          // what a reader's name buffer holds
+constexpr size_t kMaxNameBytes = 259;  // what a reader's name buffer holds
 // Audio mode is tried when the predictor's error entropy undercuts the raw
 // byte entropy by this factor.
 constexpr double kAudioTrialRatio = 0.9;
@@ -35,27 +35,33 @@ constexpr double kAudioTrialRatio = 0.9;
 // the next entry's tables at the end of an entry.
 constexpr size_t kTailPadding = 2;
 
-void Put16(std::vector<uint8_t>* out, uint32_t v) {
+void Put16(std::vector<uint8_t>* out, uint32_t v)
+{
     out->push_back(static_cast<uint8_t>(v));
     out->push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void Put32(std::vector<uint8_t>* out, uint32_t v) {
+void Put32(std::vector<uint8_t>* out, uint32_t v)
+{
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
 // Header CRC: low 16 bits of CRC-32 over the header from its type byte on.
-void SealHeader(std::vector<uint8_t>* out, size_t headerStart) {
-    const uint32_t crc = RarCrc32::Checksum(out->data() + headerStart + 2, out->size() - headerStart - 2);
+void SealHeader(std::vector<uint8_t>* out, size_t headerStart)
+{
+    const uint32_t crc =
+        RarCrc32::Checksum(out->data() + headerStart + 2, out->size() - headerStart - 2);
     (*out)[headerStart] = static_cast<uint8_t>(crc);
     (*out)[headerStart + 1] = static_cast<uint8_t>(crc >> 8);
 }
 
 // Codes stream[begin, end) continuing state, in the mode the options allow
 // that gives the fewest bits.
-std::vector<uint8_t> PackEntryData(const uint8_t* stream, size_t begin, size_t end, const RarPackOptions& options,
-                                   RarLzEncoder* lz, RarCoderState* state) {
+std::vector<uint8_t> PackEntryData(const uint8_t* stream, size_t begin, size_t end,
+                                   const RarPackOptions& options, RarLzEncoder* lz,
+                                   RarCoderState* state)
+{
     const uint8_t* data = stream + begin;
     const size_t size = end - begin;
     bool tryAudio = false;
@@ -77,7 +83,8 @@ std::vector<uint8_t> PackEntryData(const uint8_t* stream, size_t begin, size_t e
     if (tryAudio) {
         RarCoderState audioState = *state;
         RarBitWriter audioOut;
-        RarAudioEncoder::Encode(data, size, channels, options.maxBlockSymbols, &audioState, &audioOut);
+        RarAudioEncoder::Encode(data, size, channels, options.maxBlockSymbols, &audioState,
+                                &audioOut);
         if (audioOut.BitCount() < lzOut.BitCount()) {
             *state = std::move(audioState);
             return audioOut.Finish();
@@ -87,8 +94,10 @@ std::vector<uint8_t> PackEntryData(const uint8_t* stream, size_t begin, size_t e
     return lzOut.Finish();
 }
 
-void AppendFileHeader(std::vector<uint8_t>* out, const std::string& name, uint16_t flags, uint32_t packSize,
-                      uint32_t unpSize, uint32_t crc, uint32_t dosTime, uint8_t method) {
+void AppendFileHeader(std::vector<uint8_t>* out, const std::string& name, uint16_t flags,
+                      uint32_t packSize, uint32_t unpSize, uint32_t crc, uint32_t dosTime,
+                      uint8_t method)
+{
     const size_t start = out->size();
     Put16(out, 0);
     out->push_back(0x74);
@@ -107,7 +116,9 @@ void AppendFileHeader(std::vector<uint8_t>* out, const std::string& name, uint16
     SealHeader(out, start);
 }
 
-bool CheckEntries(const std::vector<RarPackEntry>& entries, const RarPackOptions& options, std::string* error) {
+bool CheckEntries(const std::vector<RarPackEntry>& entries, const RarPackOptions& options,
+                  std::string* error)
+{
     if (options.level < 0 || options.level > 5) {
         *error = "compression level must be 0 to 5";
         return false;
@@ -135,7 +146,8 @@ bool CheckEntries(const std::vector<RarPackEntry>& entries, const RarPackOptions
 }  // namespace
 
 bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptions& options,
-                    std::vector<uint8_t>* archive, std::string* error) {
+                    std::vector<uint8_t>* archive, std::string* error)
+{
     std::string ignored;
     if (!error) error = &ignored;
     if (!archive) {
@@ -176,8 +188,10 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
         size_t total = 0;
         for (const RarPackEntry& e : entries) total += e.data.size();
         stream.reserve(total);
-        for (const RarPackEntry& e : entries) stream.insert(stream.end(), e.data.begin(), e.data.end());
-        solidLz = std::make_unique<RarLzEncoder>(stream.data(), stream.size(), options.level, options.maxBlockSymbols);
+        for (const RarPackEntry& e : entries)
+            stream.insert(stream.end(), e.data.begin(), e.data.end());
+        solidLz = std::make_unique<RarLzEncoder>(stream.data(), stream.size(), options.level,
+                                                 options.maxBlockSymbols);
     }
 
     size_t streamPos = 0;
@@ -194,7 +208,8 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
         // Empty entries are stored: they leave the decoder's state untouched.
         if (size != 0 && options.level > 0) {
             if (solid) {
-                packed = PackEntryData(stream.data(), streamPos, streamPos + size, options, solidLz.get(), &solidState);
+                packed = PackEntryData(stream.data(), streamPos, streamPos + size, options,
+                                       solidLz.get(), &solidState);
                 packed.insert(packed.end(), kTailPadding, 0);
                 if (packedBefore) flags |= kFileSolidContinuation;
                 packedBefore = true;
@@ -213,7 +228,8 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
             *error = "packed data of " + e.name + " exceeds 4 GiB";
             return false;
         }
-        AppendFileHeader(&out, name, flags, static_cast<uint32_t>(body.size()), size, crc, e.dosTime, method);
+        AppendFileHeader(&out, name, flags, static_cast<uint32_t>(body.size()), size, crc,
+                         e.dosTime, method);
         out.insert(out.end(), body.begin(), body.end());
         if (options.progress) options.progress(i + 1, entries.size(), e.name);
     }
@@ -227,8 +243,9 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
     return true;
 }
 
-bool WriteRarArchive(const char* path, const std::vector<RarPackEntry>& entries, const RarPackOptions& options,
-                     std::string* error) {
+bool WriteRarArchive(const char* path, const std::vector<RarPackEntry>& entries,
+                     const RarPackOptions& options, std::string* error)
+{
     std::string ignored;
     if (!error) error = &ignored;
     std::vector<uint8_t> archive;

@@ -20,7 +20,9 @@ struct LengthSymbol {
     uint8_t extra;
 };
 
-std::vector<LengthSymbol> EncodeLengths(const std::vector<uint8_t>& lengths, const uint8_t* previous) {
+std::vector<LengthSymbol> EncodeLengths(const std::vector<uint8_t>& lengths,
+                                        const uint8_t* previous)
+{
     std::vector<LengthSymbol> out;
     const size_t n = lengths.size();
     size_t i = 0;
@@ -56,7 +58,8 @@ std::vector<LengthSymbol> EncodeLengths(const std::vector<uint8_t>& lengths, con
     return out;
 }
 
-uint64_t SymbolsCost(const std::vector<LengthSymbol>& symbols, RarHuffmanCode* code) {
+uint64_t SymbolsCost(const std::vector<LengthSymbol>& symbols, RarHuffmanCode* code)
+{
     std::vector<uint32_t> freqs(kBitLengthSymbols, 0);
     for (const LengthSymbol& s : symbols) freqs[s.symbol]++;
     code->Build(freqs, 15);
@@ -68,7 +71,8 @@ uint64_t SymbolsCost(const std::vector<LengthSymbol>& symbols, RarHuffmanCode* c
 }  // namespace
 
 void RarTableWriter::Write(RarBitWriter* out, RarCoderState* state, bool audio, int channels,
-                           const std::vector<uint8_t>& lengths) {
+                           const std::vector<uint8_t>& lengths)
+{
     // Delta against the previous lengths, or against zeros when clearing them
     // is cheaper (bit 14 of the header clear).
     static const std::array<uint8_t, RarCoderState::kPrevLengths> kZeros{};
@@ -98,22 +102,28 @@ void RarTableWriter::Write(RarBitWriter* out, RarCoderState* state, bool audio, 
         state->channels = channels;
         if (state->currentChannel >= channels) state->currentChannel = 0;
         for (int c = 0; c < channels; ++c)
-            state->audioCodes[c].SetLengths(std::vector<uint8_t>(lengths.begin() + c * RarCoderState::kAudioSymbols,
-                                                                 lengths.begin() + (c + 1) * RarCoderState::kAudioSymbols));
+            state->audioCodes[c].SetLengths(
+                std::vector<uint8_t>(lengths.begin() + c * RarCoderState::kAudioSymbols,
+                                     lengths.begin() + (c + 1) * RarCoderState::kAudioSymbols));
     } else {
         using S = RarCoderState;
-        state->mainCode.SetLengths(std::vector<uint8_t>(lengths.begin(), lengths.begin() + S::kMainSymbols));
+        state->mainCode.SetLengths(
+            std::vector<uint8_t>(lengths.begin(), lengths.begin() + S::kMainSymbols));
         state->distCode.SetLengths(
-            std::vector<uint8_t>(lengths.begin() + S::kMainSymbols, lengths.begin() + S::kMainSymbols + S::kDistSymbols));
-        state->repCode.SetLengths(std::vector<uint8_t>(lengths.begin() + S::kMainSymbols + S::kDistSymbols,
-                                                       lengths.begin() + S::kLzTableSize));
+            std::vector<uint8_t>(lengths.begin() + S::kMainSymbols,
+                                 lengths.begin() + S::kMainSymbols + S::kDistSymbols));
+        state->repCode.SetLengths(
+            std::vector<uint8_t>(lengths.begin() + S::kMainSymbols + S::kDistSymbols,
+                                 lengths.begin() + S::kLzTableSize));
     }
 }
 
-uint64_t RarTableWriter::Cost(const RarCoderState& state, const std::vector<uint8_t>& lengths) {
+uint64_t RarTableWriter::Cost(const RarCoderState& state, const std::vector<uint8_t>& lengths)
+{
     RarHuffmanCode code;
-    return 2 + std::min(SymbolsCost(EncodeLengths(lengths, state.prevLengths.data()), &code),
-                        SymbolsCost(EncodeLengths(lengths, RarCoderState{}.prevLengths.data()), &code));
+    return 2 +
+           std::min(SymbolsCost(EncodeLengths(lengths, state.prevLengths.data()), &code),
+                    SymbolsCost(EncodeLengths(lengths, RarCoderState{}.prevLengths.data()), &code));
 }
 
 }  // namespace sunvale

@@ -18,9 +18,9 @@ inline constexpr std::array<uint32_t, 4> kRarCipherInitialKeys = {
 
 // Placeholder substitution table: the permutation i -> (167 * i + 13) mod 256.
 inline constexpr std::array<uint8_t, 256> kRarCipherInitialSubst = [] {
-  std::array<uint8_t, 256> table{};
-  for (uint32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(167u * i + 13u);
-  return table;
+    std::array<uint8_t, 256> table{};
+    for (uint32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(167u * i + 13u);
+    return table;
 }();
 
 }  // namespace sunvale

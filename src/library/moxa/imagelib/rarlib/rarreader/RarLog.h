@@ -7,14 +7,14 @@ namespace sunvale {
 
 class RarLog {
 public:
-  // Creates (truncates) the log file once per process, or again after
-  // SetPath; logging stays off when the file cannot be created.
-  static void OpenOnce();
-  // nullptr restores the default path; the next OpenOnce opens the new file.
-  static void SetPath(const char* path);
-  // Appends one record; printf-style message.
-  static void Write(uint32_t line, const char* file, const char* format, ...)
-      __attribute__((format(printf, 3, 4)));
+    // Creates (truncates) the log file once per process, or again after
+    // SetPath; logging stays off when the file cannot be created.
+    static void OpenOnce();
+    // nullptr restores the default path; the next OpenOnce opens the new file.
+    static void SetPath(const char* path);
+    // Appends one record; printf-style message.
+    static void Write(uint32_t line, const char* file, const char* format, ...)
+        __attribute__((format(printf, 3, 4)));
 };
 
 }  // namespace sunvale

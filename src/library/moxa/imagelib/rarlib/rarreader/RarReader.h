@@ -11,8 +11,8 @@ namespace sunvale {
 // otherwise, with *data = nullptr and *size = 0.
 // `password` may be null (the previous, always cleared, password stays).
 // Not re-entrant: calls must not overlap.
-int RarExtract(unsigned char** data, uint32_t* size, const char* fileName,
-               const char* archiveName, const char* password);
+int RarExtract(unsigned char** data, uint32_t* size, const char* fileName, const char* archiveName,
+               const char* password);
 
 // Path of the debug log; nullptr restores the default "/temp/debug_unrar.txt".
 // The next RarExtract call creates (truncates) the log afresh; the log is only

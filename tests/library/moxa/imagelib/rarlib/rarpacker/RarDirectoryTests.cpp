@@ -9,9 +9,10 @@
 namespace sunvale {
 namespace {
 
-TEST(RarDirectory, ListsEntriesAndRefusesBrokenArchives) {
-    const std::vector<RarPackEntry> entries = {{"data/texture/a.tga", std::vector<uint8_t>(500, 7), 0},
-                                               {"b", {1, 2, 3}, 0}};
+TEST(RarDirectory, ListsEntriesAndRefusesBrokenArchives)
+{
+    const std::vector<RarPackEntry> entries = {
+        {"data/texture/a.tga", std::vector<uint8_t>(500, 7), 0}, {"b", {1, 2, 3}, 0}};
     std::vector<uint8_t> archive;
     ASSERT_EQ(rartest::RoundTrip("dir.rar", entries, RarPackOptions{}, &archive), "");
     RarDirectory dir;

@@ -17,9 +17,14 @@ namespace {
 using namespace sunvale;
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
-void Measure(const std::string& label, const std::vector<uint8_t>& data, RarAudioMode audio, int level) {
+void Measure(const std::string& label, const std::vector<uint8_t>& data, RarAudioMode audio,
+             int level)
+{
     RarPackOptions options;
     options.level = level;
     options.audio = audio;
@@ -30,7 +35,8 @@ void Measure(const std::string& label, const std::vector<uint8_t>& data, RarAudi
     const double packTime = Seconds(t0);
     const std::string path = rartest::TempDir() + "/" + label + ".rar";
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
+        .write(reinterpret_cast<const char*>(archive.data()),
+               static_cast<std::streamsize>(archive.size()));
     unsigned char* out = nullptr;
     uint32_t size = 0;
     t0 = Clock::now();
@@ -39,18 +45,23 @@ void Measure(const std::string& label, const std::vector<uint8_t>& data, RarAudi
     const double unpackTime = Seconds(t0);
     std::free(out);
     t0 = Clock::now();
-    const bool unar = std::system(("unar -q -f -o '" + path + ".unar' '" + path + "' >/dev/null 2>&1").c_str()) == 0;
+    const bool unar =
+        std::system(("unar -q -f -o '" + path + ".unar' '" + path + "' >/dev/null 2>&1").c_str()) ==
+        0;
     const double unarTime = Seconds(t0), mb = static_cast<double>(data.size()) / 1e6;
-    std::printf("%-14s m%d  %7.2f MB -> %9zu bytes (%5.1f%%)  pack %6.2f s (%6.1f MB/s)  unpack %6.3f s (%6.1f MB/s)%s"
-                "  unar %6.3f s%s (x%.1f)\n",
-                label.c_str(), level, mb, archive.size(), static_cast<double>(archive.size()) / 1e4 / mb, packTime,
-                mb / packTime, unpackTime, mb / unpackTime, ok ? "" : " FAILED", unarTime, unar ? "" : " FAILED",
-                unarTime / unpackTime);
+    std::printf(
+        "%-14s m%d  %7.2f MB -> %9zu bytes (%5.1f%%)  pack %6.2f s (%6.1f MB/s)  unpack %6.3f s "
+        "(%6.1f MB/s)%s"
+        "  unar %6.3f s%s (x%.1f)\n",
+        label.c_str(), level, mb, archive.size(), static_cast<double>(archive.size()) / 1e4 / mb,
+        packTime, mb / packTime, unpackTime, mb / unpackTime, ok ? "" : " FAILED", unarTime,
+        unar ? "" : " FAILED", unarTime / unpackTime);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const size_t bytes = static_cast<size_t>((argc > 1 ? std::atof(argv[1]) : 10.0) * 1e6);
     const std::vector<uint8_t> text = rartest::MakeText(bytes, 2024);
     const std::vector<uint8_t> samples = rartest::MakeSamples(bytes / 4, 2, 2, 2025);

@@ -18,11 +18,13 @@ namespace {
 using namespace rartest;
 
 RarPackOptions Options(int level, bool solid = false, RarAudioMode audio = RarAudioMode::Auto,
-                       uint32_t maxBlockSymbols = 0) {
+                       uint32_t maxBlockSymbols = 0)
+{
     return RarPackOptions{level, solid, audio, maxBlockSymbols, {}};
 }
 
-std::vector<RarDirectoryEntry> ReadEntries(const std::vector<uint8_t>& archive) {
+std::vector<RarDirectoryEntry> ReadEntries(const std::vector<uint8_t>& archive)
+{
     RarDirectory dir;
     std::string error;
     EXPECT_TRUE(dir.Read(archive.data(), archive.size(), &error)) << error;
@@ -31,13 +33,15 @@ std::vector<RarDirectoryEntry> ReadEntries(const std::vector<uint8_t>& archive) 
 
 // Audio mode is announced by the first bit of an entry's packed data, the
 // channel count - 1 by the two after the next. 0: LZ mode.
-int AudioChannels(const std::vector<uint8_t>& archive, const RarDirectoryEntry& e) {
+int AudioChannels(const std::vector<uint8_t>& archive, const RarDirectoryEntry& e)
+{
     const uint8_t first = archive.at(e.dataOffset);
     return first & 0x80 ? ((first >> 4) & 3) + 1 : 0;
 }
 
 // Kraft sum scaled by 2^15; a complete code gives exactly 1 << 15.
-uint32_t KraftSum(const RarHuffmanCode& code) {
+uint32_t KraftSum(const RarHuffmanCode& code)
+{
     uint32_t sum = 0;
     for (uint8_t len : code.Lengths())
         if (len) sum += 1u << (15 - len);
@@ -45,8 +49,9 @@ uint32_t KraftSum(const RarHuffmanCode& code) {
 }
 
 // How often the LZ coder emits each main symbol for `data`.
-std::array<uint64_t, RarCoderState::kMainSymbols> MainSymbolCounts(const std::vector<uint8_t>& data, int level,
-                                                                  uint32_t blockSymbols) {
+std::array<uint64_t, RarCoderState::kMainSymbols> MainSymbolCounts(const std::vector<uint8_t>& data,
+                                                                   int level, uint32_t blockSymbols)
+{
     RarLzEncoder encoder(data.data(), data.size(), level, blockSymbols);
     RarCoderState state;
     RarBitWriter bits;
@@ -54,14 +59,18 @@ std::array<uint64_t, RarCoderState::kMainSymbols> MainSymbolCounts(const std::ve
     return encoder.MainSymbolCounts();
 }
 
-TEST(RarPacker, TextBinaryAndRepeatsRoundTripAtEveryLevel) {
+TEST(RarPacker, TextBinaryAndRepeatsRoundTripAtEveryLevel)
+{
     std::vector<uint8_t> runs(201, 'x');  // a literal, then distance 1 length 200
     runs.push_back('y');
-    const std::vector<RarPackEntry> entries = {
-        {"docs/readme.txt", MakeText(30000, 1), 0}, {"bin/blob.dat", MakeBinary(9000, 2), 0}, {"runs.bin", runs, 0}};
+    const std::vector<RarPackEntry> entries = {{"docs/readme.txt", MakeText(30000, 1), 0},
+                                               {"bin/blob.dat", MakeBinary(9000, 2), 0},
+                                               {"runs.bin", runs, 0}};
     for (int level = 0; level <= 5; ++level) {
         std::vector<uint8_t> archive;
-        ASSERT_EQ(RoundTrip("l" + std::to_string(level) + ".rar", entries, Options(level), &archive), "") << level;
+        ASSERT_EQ(
+            RoundTrip("l" + std::to_string(level) + ".rar", entries, Options(level), &archive), "")
+            << level;
         const std::vector<RarDirectoryEntry> d = ReadEntries(archive);
         ASSERT_EQ(d.size(), 3u);
         EXPECT_EQ(d[0].name, "docs\\readme.txt");
@@ -74,11 +83,13 @@ TEST(RarPacker, TextBinaryAndRepeatsRoundTripAtEveryLevel) {
     }
 }
 
-TEST(RarPacker, IncompressibleAndEmptyEntriesAreStored) {
+TEST(RarPacker, IncompressibleAndEmptyEntriesAreStored)
+{
     std::vector<uint8_t> noise(4000);
-    for (uint32_t i = 0, s = 99; i < 4000; ++i) noise[i] = static_cast<uint8_t>((s = s * 1664525u + 1013904223u) >> 24);
-    const std::vector<RarPackEntry> entries = {{"empty.txt", {}, 0}, {"noise.bin", noise, 0},
-                                               {"after.txt", MakeText(2000, 3), 0}};
+    for (uint32_t i = 0, s = 99; i < 4000; ++i)
+        noise[i] = static_cast<uint8_t>((s = s * 1664525u + 1013904223u) >> 24);
+    const std::vector<RarPackEntry> entries = {
+        {"empty.txt", {}, 0}, {"noise.bin", noise, 0}, {"after.txt", MakeText(2000, 3), 0}};
     std::vector<uint8_t> archive;
     ASSERT_EQ(RoundTrip("s.rar", entries, Options(5), &archive), "");
     const std::vector<RarDirectoryEntry> d = ReadEntries(archive);
@@ -89,7 +100,8 @@ TEST(RarPacker, IncompressibleAndEmptyEntriesAreStored) {
     EXPECT_EQ(d[2].method, 0x35);
 }
 
-TEST(RarPacker, EntryOverOneMebibyteFlushesTheWindow) {
+TEST(RarPacker, EntryOverOneMebibyteFlushesTheWindow)
+{
     std::vector<uint8_t> big = MakeText(700000, 6);
     const std::vector<uint8_t> tail = MakeBinary(500000, 7);
     big.insert(big.end(), tail.begin(), tail.end());
@@ -97,19 +109,23 @@ TEST(RarPacker, EntryOverOneMebibyteFlushesTheWindow) {
     EXPECT_EQ(RoundTrip("big.rar", {{"big.bin", big, 0}}, Options(2)), "");
 }
 
-TEST(RarPacker, AudioModeRoundTripsOneToFourChannels) {
+TEST(RarPacker, AudioModeRoundTripsOneToFourChannels)
+{
     struct Case {
         const char* name;
         std::vector<uint8_t> data;
         int channels;  // byte channels the packer should pick
     };
-    const Case cases[] = {{"mono8.raw", MakeSamples(6000, 1, 1, 11), 1}, {"mono16.wav", MakeWav16(5000, 1, 12), 2},
-                          {"stereo16.wav", MakeWav16(5000, 2, 13), 4}, {"three8.raw", MakeSamples(4000, 3, 1, 14), 3},
+    const Case cases[] = {{"mono8.raw", MakeSamples(6000, 1, 1, 11), 1},
+                          {"mono16.wav", MakeWav16(5000, 1, 12), 2},
+                          {"stereo16.wav", MakeWav16(5000, 2, 13), 4},
+                          {"three8.raw", MakeSamples(4000, 3, 1, 14), 3},
                           {"stereo8.raw", MakeSamples(5000, 2, 1, 15), 2}};
     for (const Case& c : cases) {
         std::vector<uint8_t> archive;
         const auto options = Options(3, false, RarAudioMode::Force);
-        ASSERT_EQ(RoundTrip(std::string(c.name) + ".rar", {{c.name, c.data, 0}}, options, &archive), "");
+        ASSERT_EQ(RoundTrip(std::string(c.name) + ".rar", {{c.name, c.data, 0}}, options, &archive),
+                  "");
         const std::vector<RarDirectoryEntry> d = ReadEntries(archive);
         ASSERT_EQ(d.size(), 1u);
         EXPECT_NE(d[0].method, 0x30) << c.name;
@@ -126,12 +142,16 @@ TEST(RarPacker, AudioModeRoundTripsOneToFourChannels) {
     EXPECT_LT(chosen.size(), lz.size());
 }
 
-TEST(RarPacker, SolidArchiveCarriesWindowTablesAndModes) {
+TEST(RarPacker, SolidArchiveCarriesWindowTablesAndModes)
+{
     const std::vector<uint8_t> text = MakeText(15000, 31);
-    std::vector<uint8_t> again(text.begin() + 1000, text.begin() + 9000);  // only packs well with history
-    const std::vector<RarPackEntry> entries = {{"one.txt", text, 0}, {"empty", {}, 0},
+    std::vector<uint8_t> again(text.begin() + 1000,
+                               text.begin() + 9000);  // only packs well with history
+    const std::vector<RarPackEntry> entries = {{"one.txt", text, 0},
+                                               {"empty", {}, 0},
                                                {"two.wav", MakeWav16(4000, 2, 32), 0},
-                                               {"three.bin", MakeBinary(3000, 33), 0}, {"four.txt", again, 0}};
+                                               {"three.bin", MakeBinary(3000, 33), 0},
+                                               {"four.txt", again, 0}};
     const RarPackOptions options = Options(4, true, RarAudioMode::Auto, 300);  // small blocks
     std::vector<uint8_t> archive, repeat;
     ASSERT_EQ(RoundTrip("solid.rar", entries, options, &archive), "");
@@ -153,7 +173,8 @@ TEST(RarPacker, SolidArchiveCarriesWindowTablesAndModes) {
 // Records of fixed fields with a varying byte, two interleaved periods and
 // scattered two-byte repeats drive the last-match (256), cache (257..260)
 // and short-distance (261..268) symbols.
-TEST(RarPacker, RepeatCacheAndShortSymbolsAllOccurAndDecode) {
+TEST(RarPacker, RepeatCacheAndShortSymbolsAllOccurAndDecode)
+{
     std::vector<uint8_t> data;
     uint32_t s = 7;
     auto rnd = [&s] { return static_cast<uint8_t>((s = s * 1103515245u + 12345u) >> 16); };
@@ -175,13 +196,18 @@ TEST(RarPacker, RepeatCacheAndShortSymbolsAllOccurAndDecode) {
         data.push_back(rnd());
     }
     const auto counts = MainSymbolCounts(data, 5, 0);
-    for (int symbol = 256; symbol <= 268; ++symbol) EXPECT_GT(counts[symbol], 0u) << "symbol " << symbol;
-    EXPECT_EQ(RoundTrip("symbols.rar", {{"symbols.bin", data, 0}}, Options(5, false, RarAudioMode::Never)), "");
+    for (int symbol = 256; symbol <= 268; ++symbol)
+        EXPECT_GT(counts[symbol], 0u) << "symbol " << symbol;
+    EXPECT_EQ(RoundTrip("symbols.rar", {{"symbols.bin", data, 0}},
+                        Options(5, false, RarAudioMode::Never)),
+              "");
 }
 
-TEST(RarHuffmanCode, LengthsAreLimitedToFifteenBitsAndComplete) {
+TEST(RarHuffmanCode, LengthsAreLimitedToFifteenBitsAndComplete)
+{
     std::vector<uint32_t> fibonacci(30, 1);  // unlimited, the rarest codes would take 29 bits
-    for (size_t i = 2; i < fibonacci.size(); ++i) fibonacci[i] = fibonacci[i - 1] + fibonacci[i - 2];
+    for (size_t i = 2; i < fibonacci.size(); ++i)
+        fibonacci[i] = fibonacci[i - 1] + fibonacci[i - 2];
     RarHuffmanCode code;
     code.Build(fibonacci);
     EXPECT_EQ(*std::min_element(code.Lengths().begin(), code.Lengths().end()), code.Length(29));
@@ -197,7 +223,8 @@ TEST(RarHuffmanCode, LengthsAreLimitedToFifteenBitsAndComplete) {
     EXPECT_EQ(KraftSum(code), 1u << 15);
 }
 
-TEST(RarPacker, RefusesBadOptionsAndNames) {
+TEST(RarPacker, RefusesBadOptionsAndNames)
+{
     std::vector<uint8_t> archive;
     std::string error;
     EXPECT_FALSE(PackRarArchive({{"a", {1, 2, 3}, 0}}, Options(6), &archive, &error));

@@ -17,18 +17,21 @@ namespace rartest {
 
 namespace {
 
-uint32_t Next(uint32_t* s) {
+uint32_t Next(uint32_t* s)
+{
     *s = *s * 1664525u + 1013904223u;
     return *s >> 8;
 }
 
 }  // namespace
 
-std::vector<uint8_t> MakeText(size_t size, uint32_t seed) {
-    static const char* const kWords[] = {"the",   "sun",   "vale",  "light", "over",   "river", "stone", "and",
-                                         "of",    "a",     "music", "plays", "while",  "blue",  "tunnel", "head",
-                                         "model", "turns", "field", "boxes", "noise",  "fade",  "to",    "black",
-                                         "in",    "slow",  "zen",   "frame", "clock",  "ticks", "seven", "cloud"};
+std::vector<uint8_t> MakeText(size_t size, uint32_t seed)
+{
+    static const char* const kWords[] = {
+        "the",   "sun",   "vale",  "light", "over",  "river", "stone",  "and",
+        "of",    "a",     "music", "plays", "while", "blue",  "tunnel", "head",
+        "model", "turns", "field", "boxes", "noise", "fade",  "to",     "black",
+        "in",    "slow",  "zen",   "frame", "clock", "ticks", "seven",  "cloud"};
     std::string out;
     while (out.size() < size) {
         const uint32_t a = Next(&seed), b = Next(&seed);
@@ -42,28 +45,34 @@ std::vector<uint8_t> MakeText(size_t size, uint32_t seed) {
     return std::vector<uint8_t>(out.begin(), out.begin() + static_cast<long>(size));
 }
 
-std::vector<uint8_t> MakeBinary(size_t size, uint32_t seed) {
+std::vector<uint8_t> MakeBinary(size_t size, uint32_t seed)
+{
     std::vector<uint8_t> out(size);
-    for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(Next(&seed) & ((i / 512) % 3 ? 0xFF : 0x3F));
+    for (size_t i = 0; i < size; ++i)
+        out[i] = static_cast<uint8_t>(Next(&seed) & ((i / 512) % 3 ? 0xFF : 0x3F));
     return out;
 }
 
-std::vector<uint8_t> MakeSamples(size_t frames, int channels, int bytesPerSample, uint32_t seed) {
+std::vector<uint8_t> MakeSamples(size_t frames, int channels, int bytesPerSample, uint32_t seed)
+{
     std::vector<uint8_t> out;
     const double scale = bytesPerSample == 2 ? 1.0 : 1.0 / 128;
     for (size_t i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
             const double t = static_cast<double>(i);
-            const double v = 7000.0 * std::sin(t * 0.031 * (c + 1)) + 3000.0 * std::sin(t * 0.0071 + c) +
-                             1200.0 * std::sin(t * 0.173) + static_cast<double>(Next(&seed) % 64) - 32.0;
+            const double v = 7000.0 * std::sin(t * 0.031 * (c + 1)) +
+                             3000.0 * std::sin(t * 0.0071 + c) + 1200.0 * std::sin(t * 0.173) +
+                             static_cast<double>(Next(&seed) % 64) - 32.0;
             const long sample = std::lround(v * scale) + (bytesPerSample == 2 ? 0 : 128);
-            for (int b = 0; b < bytesPerSample; ++b) out.push_back(static_cast<uint8_t>(sample >> (8 * b)));
+            for (int b = 0; b < bytesPerSample; ++b)
+                out.push_back(static_cast<uint8_t>(sample >> (8 * b)));
         }
     }
     return out;
 }
 
-std::vector<uint8_t> MakeWav16(size_t frames, int channels, uint32_t seed) {
+std::vector<uint8_t> MakeWav16(size_t frames, int channels, uint32_t seed)
+{
     const std::vector<uint8_t> pcm = MakeSamples(frames, channels, 2, seed);
     std::vector<uint8_t> out;
     auto put = [&](uint32_t v, int bytes) {
@@ -79,11 +88,14 @@ std::vector<uint8_t> MakeWav16(size_t frames, int channels, uint32_t seed) {
     return out;
 }
 
-const std::string& TempDir() {
+const std::string& TempDir()
+{
     static const struct Dir {
-        std::string path = std::filesystem::temp_directory_path().string() + "/rarpack_" + std::to_string(getpid());
+        std::string path = std::filesystem::temp_directory_path().string() + "/rarpack_" +
+                           std::to_string(getpid());
         Dir() { std::filesystem::create_directories(path); }
-        ~Dir() {
+        ~Dir()
+        {
             std::error_code ec;
             std::filesystem::remove_all(path, ec);
         }
@@ -92,17 +104,20 @@ const std::string& TempDir() {
 }
 
 std::string RoundTrip(const std::string& name, const std::vector<RarPackEntry>& entries,
-                      const RarPackOptions& options, std::vector<uint8_t>* archive) {
+                      const RarPackOptions& options, std::vector<uint8_t>* archive)
+{
     std::vector<uint8_t> bytes;
     std::string error;
     const std::string path = TempDir() + "/" + name;
     if (!PackRarArchive(entries, options, &bytes, &error)) return "packing failed: " + error;
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     for (const RarPackEntry& e : entries) {
         unsigned char* data = nullptr;
         uint32_t size = 0;
-        if (!RarExtract(&data, &size, e.name.c_str(), path.c_str(), "")) return "RarExtract refused " + e.name;
+        if (!RarExtract(&data, &size, e.name.c_str(), path.c_str(), ""))
+            return "RarExtract refused " + e.name;
         const bool same = std::vector<uint8_t>(data, data + size) == e.data;
         std::free(data);
         if (!same) return "RarExtract output differs for " + e.name;

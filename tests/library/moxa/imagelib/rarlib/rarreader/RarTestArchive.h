@@ -12,15 +12,15 @@ namespace rartest {
 
 // One block of a test archive.
 struct TestEntry {
-  std::string name;
-  std::vector<uint8_t> data;  // packed (or stored) bytes
-  uint32_t unpSize = 0;
-  uint32_t fileCrc = 0;
-  uint8_t method = 0x33;  // 0x30 stored
-  uint8_t unpVer = 20;
-  uint16_t flags = 0x8000;
-  uint8_t type = 0x74;
-  bool breakHeaderCrc = false;
+    std::string name;
+    std::vector<uint8_t> data;  // packed (or stored) bytes
+    uint32_t unpSize = 0;
+    uint32_t fileCrc = 0;
+    uint8_t method = 0x33;  // 0x30 stored
+    uint8_t unpVer = 20;
+    uint16_t flags = 0x8000;
+    uint8_t type = 0x74;
+    bool breakHeaderCrc = false;
 };
 
 TestEntry StoredEntry(const std::string& name, const std::vector<uint8_t>& content,
@@ -41,11 +41,11 @@ std::vector<uint8_t> BuildArchive(const std::vector<TestEntry>& entries, bool so
 std::vector<uint8_t> Text(const std::string& s);
 
 struct ExtractResult {
-  int rc = -1;
-  bool dataNull = false;
-  uint32_t size = 0xDEADBEEF;
-  std::vector<uint8_t> bytes;
-  std::string log;
+    int rc = -1;
+    bool dataNull = false;
+    uint32_t size = 0xDEADBEEF;
+    std::vector<uint8_t> bytes;
+    std::string log;
 };
 
 // Extracts `name` from the archive image written to a file under /tmp; an
