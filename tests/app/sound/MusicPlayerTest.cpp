@@ -11,6 +11,7 @@
 #include "TestAudio.h"
 #include "app/sound/MusicPlayer.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
+#include "support/ScopedTempDir.h"
 
 namespace sunvale {
 namespace {
@@ -37,8 +38,8 @@ protected:
         if (!archiveReady)
             std::fprintf(stderr, "cannot build the test archive: %s\n", error.c_str());
     }
-    static void TearDownTestSuite() { std::remove(Archive().c_str()); }
-    static std::string Archive() { return ::testing::TempDir() + "sunvale-sound-data.rar"; }
+    // The archive lives in this process's own directory, removed at exit.
+    static std::string Archive() { return testsupport::ProcessTempDir().File("sound-data.rar"); }
 
     void SetUp() override
     {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ScopedTempDir.h"
+
 namespace {
 
 int RunCapture(const std::string& arguments)
@@ -38,7 +40,8 @@ TEST(CaptureTool, WritesTheFrameAtTheTick)
     } else {
         GTEST_SKIP() << "no data.rar in the working directory";
     }
-    const std::string path = testing::TempDir() + "capture_frame.png";
+    const sunvale::testsupport::ScopedTempDir dir;
+    const std::string path = dir.File("frame.png");
     for (const char* tick : {"10300", "5"}) {
         ASSERT_EQ(RunCapture(std::string("--tick ") + tick + " --size 96x72 --fps 30 " + path), 0);
         png_image image{};
@@ -59,7 +62,6 @@ TEST(CaptureTool, WritesTheFrameAtTheTick)
         EXPECT_FALSE(lit(60, 71));
         EXPECT_EQ(lit(12, 59), std::string(tick) == "10300") << "tick " << tick;
     }
-    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "TestScenes.h"
 #include "library/moxa/3d/ModelLoader.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
+#include "support/ScopedTempDir.h"
 
 namespace sunvale {
 namespace {
@@ -24,9 +25,8 @@ protected:
         std::string error;
         ASSERT_TRUE(WriteRarArchive(archive_.c_str(), entries, RarPackOptions(), &error)) << error;
     }
-    void TearDown() override { std::remove(archive_.c_str()); }
-
-    const std::string archive_ = ::testing::TempDir() + "moxa_3d_models.rar";
+    testsupport::ScopedTempDir dir_;
+    const std::string archive_ = dir_.File("models.rar");
 };
 
 TEST_F(ModelArchive, LoadsEntriesByCaseInsensitiveName)

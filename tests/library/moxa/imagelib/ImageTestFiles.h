@@ -16,6 +16,7 @@
 #include <png.h>
 
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
+#include "support/ScopedTempDir.h"
 
 namespace sunvale::test {
 
@@ -147,10 +148,7 @@ inline Bytes EncodeTga(const Bytes& pixels, uint32_t width, uint32_t height, uin
     return file;
 }
 
-inline std::string TestArchivePath()
-{
-    return "/tmp/sunvale-images-" + std::to_string(getpid()) + ".rar";
-}
+inline std::string TestArchivePath() { return testsupport::ProcessTempDir().File("images.rar"); }
 
 // Path of an archive, written once per process and removed at exit, that
 // holds data/texture/noize.jpg (16 x 16 colour JPEG), light.png (8 x 4 RGBA),
@@ -168,7 +166,6 @@ inline const std::string& TestArchive()
         };
         std::string error;
         if (WriteRarArchive(TestArchivePath().c_str(), entries, RarPackOptions{}, &error)) {
-            std::atexit([] { std::remove(TestArchivePath().c_str()); });
             return TestArchivePath();
         }
         std::fprintf(stderr, "cannot write the test archive: %s\n", error.c_str());

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
+#include "support/ScopedTempDir.h"
 
 namespace sunvale {
 namespace rartest {
@@ -88,20 +89,7 @@ std::vector<uint8_t> MakeWav16(size_t frames, int channels, uint32_t seed)
     return out;
 }
 
-const std::string& TempDir()
-{
-    static const struct Dir {
-        std::string path = std::filesystem::temp_directory_path().string() + "/rarpack_" +
-                           std::to_string(getpid());
-        Dir() { std::filesystem::create_directories(path); }
-        ~Dir()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } dir;
-    return dir.path;
-}
+const std::string& TempDir() { return testsupport::ProcessTempDir().Path(); }
 
 std::string RoundTrip(const std::string& name, const std::vector<RarPackEntry>& entries,
                       const RarPackOptions& options, std::vector<uint8_t>* archive)
