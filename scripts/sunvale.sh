@@ -22,6 +22,7 @@ packages=(
     libfreetype-dev fonts-dejavu-core
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool unar lame libjpeg-turbo-progs netpbm
+    clang-format clang-tidy
 )
 
 missing=()
@@ -36,7 +37,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON)
+# Reuse compiler results across builds when ccache is installed.
+if command -v ccache >/dev/null; then
+    configure+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+if [ "$mode" = test ]; then
+    # The house style first: unformatted sources and warnings fail the run.
+    bash "$root/scripts/check-style.sh" format
+    configure+=(-DSUNVALE_WERROR=ON)
+else
+    configure+=(-DSUNVALE_WERROR=OFF)
+fi
+cmake -S "$root" -B "$build" "${configure[@]}"
 # The build also (re)makes build/data.rar when it is missing or older than
 # its generator.
 cmake --build "$build" -j"$(nproc)"
@@ -45,6 +58,8 @@ if [ "$mode" = play ]; then
     cd "$build"
     exec ./sunvale
 fi
+
+bash "$root/scripts/check-style.sh" tidy "$build"
 
 cd "$build"
 exec ctest --output-on-failure -j"$(nproc)" --timeout 600
