@@ -72,7 +72,7 @@ struct SvFilter {
     }
 };
 
-size_t StartFrame(double time, int rate) { return static_cast<size_t>(time * rate + 0.5); }
+size_t StartFrame(double time, int rate) { return static_cast<size_t>(std::llround(time * rate)); }
 
 // Linear attack, then sustain, then linear release after `length`.
 float Envelope(float t, float attack, float length, float release)

@@ -219,8 +219,10 @@ Raster PatternTextures::LatticeGrid()
     img.Fill(kBlack);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            float du = static_cast<float>(((x + cell / 2) % cell) - cell / 2) + 0.5f;
-            float dv = static_cast<float>(((y + cell / 2) % cell) - cell / 2) + 0.5f;
+            const int half = cell / 2;  // whole pixels
+            const int cellX = (x + half) % cell - half, cellY = (y + half) % cell - half;
+            float du = static_cast<float>(cellX) + 0.5f;
+            float dv = static_cast<float>(cellY) + 0.5f;
             float line =
                 Gauss(du, 1.3f) + Gauss(dv, 1.3f) + 0.35f * (Gauss(du, 5.0f) + Gauss(dv, 5.0f));
             float node = Gauss(std::sqrt(du * du + dv * dv), 4.0f);

@@ -3,6 +3,7 @@
 // offset by 23 samples for width.
 #include "SpaceEffect.h"
 
+#include <cmath>
 #include <vector>
 
 namespace sunvale {
@@ -48,7 +49,7 @@ constexpr size_t kStereoSpread = 23;
 void SpaceEffect::Apply(const StereoBuffer& send, float delaySeconds, float wet, StereoBuffer* mix)
 {
     const size_t n = send.Frames();
-    const size_t delay = static_cast<size_t>(delaySeconds * send.rate + 0.5f);
+    const size_t delay = static_cast<size_t>(std::lround(delaySeconds * send.rate));
     std::vector<float> dl(delay, 0.0f), dr(delay, 0.0f);
     size_t dpos = 0;
     std::vector<Comb> combL, combR;

@@ -123,7 +123,7 @@ float TextPainter::Pen(Raster* image, FontFace face, float size, float x, float 
 {
     FT_Face ft = impl_->faces[static_cast<int>(face)];
     if (!ft) return x;
-    FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(size + 0.5f));
+    FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(std::lround(size)));
     float pen = x;
     size_t i = 0;
     while (i < text.size()) {
@@ -138,7 +138,7 @@ float TextPainter::Pen(Raster* image, FontFace face, float size, float x, float 
                 if (g != 0) {
                     use = alt;
                     glyph = g;
-                    FT_Set_Pixel_Sizes(use, 0, static_cast<FT_UInt>(size + 0.5f));
+                    FT_Set_Pixel_Sizes(use, 0, static_cast<FT_UInt>(std::lround(size)));
                     break;
                 }
             }

@@ -2,6 +2,7 @@
 // a tiny ProTracker module, and helpers to pull and measure mixed sound.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -29,7 +30,8 @@ int64_t MixUntil(Done done, int64_t maxFrames, std::vector<int16_t>* pcm)
     std::vector<int16_t> block(2048);
     for (int n; !done() && mixed < maxFrames && (n = FSOUND_MixBlock(block.data(), 1024)) > 0;
          mixed += n)
-        if (pcm != nullptr) pcm->insert(pcm->end(), block.begin(), block.begin() + n * 2);
+        if (pcm != nullptr)
+            pcm->insert(pcm->end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n) * 2);
     return mixed;
 }
 

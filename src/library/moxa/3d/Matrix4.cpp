@@ -2,13 +2,15 @@
 // caller-supplied storage, no allocation and no failure path.
 #include "library/moxa/3d/Matrix4.h"
 
+#include <cstddef>
+
 namespace sunvale {
 
 namespace {
 
 // Shared inverse of a 3x3 block + translation. The block element (r, j) is
 // at b[s*r + j], the translation at t[0..2].
-void InvertBlock(float* b, int s, float* t)
+void InvertBlock(float* b, ptrdiff_t s, float* t)
 {
     const float m0 = b[0], m1 = b[1], m2 = b[2];
     const float m4 = b[s], m5 = b[s + 1], m6 = b[s + 2];

@@ -48,7 +48,7 @@ void AssignMapping(ModelObject& object, const uint8_t* mapping, uint32_t pairCou
         for (int c = 0; c < 3; ++c) {
             const uint32_t index = static_cast<uint32_t>(face.vertex[c] - object.vertices);
             if (index >= pairCount) continue;  // mapping shorter than the vertex list
-            const uint8_t* pair = mapping + 8u * index;
+            const uint8_t* pair = mapping + size_t{8} * index;
             face.uv[c][0] = ReadFloatLE(pair);
             face.uv[c][1] = 1.0f - ReadFloatLE(pair + 4);
             face.vertex[c]->unmapped = 0;

@@ -45,7 +45,7 @@ Bytes PixelsOf(const ImageData& image)
 
 // Checks width, depth and samples (the height follows from their number).
 void ExpectImage(Image image, uint32_t width, uint32_t bitsPerPixel, const Bytes& expected,
-                 std::string what = "")
+                 const std::string& what = "")
 {
     ASSERT_NE(image, nullptr) << what;
     EXPECT_EQ(image->width, width) << what;

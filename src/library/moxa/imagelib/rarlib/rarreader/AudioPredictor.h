@@ -69,9 +69,11 @@ inline uint8_t PredictAudio(AudioChannel& v, int32_t& channelDelta, uint32_t del
     const uint32_t predicted = uint32_t(int32_t(sum) >> 3) & 0xFF;
     const uint32_t ch = (predicted - delta) & 0xFF;
 
-    const int32_t d = int32_t(int8_t(uint8_t(delta))) * 8;
+    // The delta byte is a signed step: sign-extend it on purpose.
+    const int32_t d = int32_t(int8_t(uint8_t(delta))) * 8;  // NOLINT(bugprone-signed-char-misuse)
     const int32_t oldDelta = channelDelta;
-    channelDelta = v.lastDelta = int32_t(int8_t(uint8_t(ch - uint32_t(v.lastChar))));
+    channelDelta = v.lastDelta =
+        int32_t(int8_t(uint8_t(ch - uint32_t(v.lastChar))));  // NOLINT(bugprone-signed-char-misuse)
     v.lastChar = int32_t(ch);
     if (slot != kAudioAdjustPeriod - 1) {
         v.log.d[slot] = int16_t(d);

@@ -189,7 +189,7 @@ TEST(RarExtract, PasswordBufferIsClearedAndCut)
 // DecryptBlock inverts EncryptBlock over chained blocks.
 TEST(RarExtract, EncryptedEntriesNeedTheRightPassword)
 {
-    const std::vector<uint8_t> content(16 * 64, 'A');
+    const std::vector<uint8_t> content(size_t{16} * 64, 'A');
     TestEntry e = StoredEntry("secret.bin", content);
     sunvale::RarCipher cipher;
     cipher.InitCipher("open sesame");
