@@ -31,7 +31,8 @@ int64_t MixUntil(Done done, int64_t maxFrames, std::vector<int16_t>* pcm)
     for (int n; !done() && mixed < maxFrames && (n = FSOUND_MixBlock(block.data(), 1024)) > 0;
          mixed += n)
         if (pcm != nullptr)
-            pcm->insert(pcm->end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n) * 2);
+            pcm->insert(pcm->end(), block.begin(),
+                        block.begin() + static_cast<std::ptrdiff_t>(n) * 2);
     return mixed;
 }
 
