@@ -1,8 +1,11 @@
 // Scene factory and the schedule build of the load step.
 #include "app/Schedule.h"
 
+#include <new>
+
 #include "app/Timeline.h"
 #include "scenes/SceneF.h"
+#include "scenes/SceneH.h"
 
 namespace sunvale {
 
@@ -11,6 +14,8 @@ Scene* CreateScene(SceneKind kind)
     switch (kind) {
     case SceneKind::F:
         return new SceneF();
+    case SceneKind::H:
+        return new (std::nothrow) SceneH();
     default:
         return nullptr;
     }
