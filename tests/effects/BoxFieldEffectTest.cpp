@@ -286,9 +286,9 @@ TEST_F(BoxFieldRender, FieldDrawsEveryBoxAtItsPlaceAndHeight)
 
         Mat4 view{};
         glGetFloatv(GL_MODELVIEW_MATRIX, view.data());
-        const auto eye = CBoxFieldEffect::EyeAt(t);
-        const auto up = CBoxFieldEffect::UpAt(t);
-        const Mat4 expectedView = LookAt({eye.x, eye.y, eye.z}, {5, -5, 5}, {up.x, up.y, up.z});
+        const double a = static_cast<double>(t * 0.02f);
+        const Mat4 expectedView = LookAt({5 * std::sin(a), 5, 5 * std::cos(a)}, {5, -5, 5},
+                                         {std::sin(2 * a), std::cos(2 * a), 1});
         for (int i = 0; i < 16; ++i) EXPECT_NEAR(view[i], expectedView[i], 1e-5f) << i;
 
         const float s = std::sin(t * 0.25f);
