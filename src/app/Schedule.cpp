@@ -6,6 +6,7 @@
 #include "app/Timeline.h"
 #include "scenes/SceneD.h"
 #include "scenes/SceneF.h"
+#include "scenes/SceneH.h"
 
 namespace sunvale {
 
@@ -16,6 +17,8 @@ Scene* CreateScene(SceneKind kind)
         return new (std::nothrow) SceneD();
     case SceneKind::F:
         return new SceneF();
+    case SceneKind::H:
+        return new (std::nothrow) SceneH();
     default:
         return nullptr;
     }
