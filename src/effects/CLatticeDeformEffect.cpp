@@ -37,14 +37,33 @@ void NeighbourIndices(int32_t cell, int32_t size, int32_t out[4])
     for (int32_t a = 0; a < 4; ++a) out[a] = std::clamp(cell - 1 + a, int32_t{0}, size - 1);
 }
 
-// The 64 control points around one cell, gathered per component as
-// [component][x][y][z]: the innermost runs are the independent spline
-// evaluations of one interpolation step, which the compiler turns into
-// vector arithmetic. Each evaluation is still the scalar nesting of
-// Lattice::CatmullRom on the same inputs, so the results are bit for bit
-// those of the plain per-vertex loops.
-struct CellBlock {
-    float p[3][4][4][4];
+// The Catmull-Rom spline through p1 and p2 as the cubic
+// ((a s + b) s + c) s + d, with a = (3 p1 + p3 - p0 - 3 p2) * 0.5,
+// b = 2 p2 + p0 - (5 p1 + p3) * 0.5, c = (p2 - p0) * 0.5 and d = p1, each
+// computed in exactly the order of the spline's nesting: evaluating the
+// cubic performs the same single-precision operations on the same values as
+// the nested formula, so coefficients made once serve many evaluations
+// without changing a bit.
+struct Cubic {
+    float a, b, c, d;
+};
+
+Cubic CatmullRomCubic(float p0, float p1, float p2, float p3)
+{
+    return {(3.0f * p1 + p3 - p0 - 3.0f * p2) * 0.5f, 2.0f * p2 + p0 - (5.0f * p1 + p3) * 0.5f,
+            (p2 - p0) * 0.5f, p1};
+}
+
+float EvaluateCubic(float a, float b, float c, float d, float s)
+{
+    return ((a * s + b) * s + c) * s + d;
+}
+
+// The x-direction cubics of one cell: for each component, the 16 runs of 4
+// control points along x, one per (y, z) pair, row = 4 y + z. They depend
+// only on the cell, so consecutive vertices in one cell share them.
+struct CellCubics {
+    float a[3][16], b[3][16], c[3][16], d[3][16];
 };
 
 }  // namespace
@@ -68,11 +87,13 @@ void Lattice::ComputeBounds()
     }
 }
 
-// Per vertex, the cell's 64 control points are gathered only when the cell
+// Per vertex, the x-direction cubics of its cell are made only when the cell
 // differs from the previous vertex's (mesh vertices come in runs through the
-// same cell), and the 16 + 4 + 1 spline evaluations per component run as
-// three batches over the gathered block. On the 7,200-vertex head this takes
-// Deform from about 139 us to 26 us per frame (see the Deform benchmark).
+// same cell), so the 16 runs along x cost one cubic evaluation each; the 4
+// runs along y and the one along z follow as plain spline evaluations. The
+// innermost loops are independent evaluations that the compiler vectorises.
+// Every value is still computed by the spline's own nesting from the same
+// inputs, so the results equal the plain per-vertex loops bit for bit.
 void Lattice::Deform(float* destination, int32_t destinationStride)
 {
     ComputeBounds();
@@ -83,9 +104,9 @@ void Lattice::Deform(float* destination, int32_t destinationStride)
     const float cy = (boundsMax[1] - boundsMin[1]) / static_cast<float>(ny - 1);
     const float cz = (boundsMax[2] - boundsMin[2]) / static_cast<float>(nz - 1);
 
-    CellBlock block;
-    int32_t cachedI = 0, cachedJ = 0, cachedK = 0;
-    bool cached = false;
+    CellCubics cell;
+    int32_t cellI = 0, cellJ = 0, cellK = 0;
+    bool haveCell = false;
     auto* out = reinterpret_cast<unsigned char*>(destination);
 
     for (int32_t vertex = 0; vertex < sourceCount; ++vertex) {
@@ -98,35 +119,37 @@ void Lattice::Deform(float* destination, int32_t destinationStride)
         const float fv = v - static_cast<float>(j);
         const float fw = w - static_cast<float>(k);
 
-        if (!cached || i != cachedI || j != cachedJ || k != cachedK) {
+        if (!haveCell || i != cellI || j != cellJ || k != cellK) {
             int32_t xs[4], ys[4], zs[4];
             NeighbourIndices(i, nx, xs);
             NeighbourIndices(j, ny, ys);
             NeighbourIndices(k, nz, zs);
-            for (int z = 0; z < 4; ++z) {
-                for (int y = 0; y < 4; ++y) {
-                    for (int x = 0; x < 4; ++x) {
-                        const float* c = ControlPointAt(xs[x], ys[y], zs[z]);
-                        block.p[0][x][y][z] = c[0];
-                        block.p[1][x][y][z] = c[1];
-                        block.p[2][x][y][z] = c[2];
+            for (int y = 0; y < 4; ++y) {
+                for (int z = 0; z < 4; ++z) {
+                    const float* q0 = ControlPointAt(xs[0], ys[y], zs[z]);
+                    const float* q1 = ControlPointAt(xs[1], ys[y], zs[z]);
+                    const float* q2 = ControlPointAt(xs[2], ys[y], zs[z]);
+                    const float* q3 = ControlPointAt(xs[3], ys[y], zs[z]);
+                    for (int axis = 0; axis < 3; ++axis) {
+                        const Cubic cubic = CatmullRomCubic(q0[axis], q1[axis], q2[axis], q3[axis]);
+                        const int row = 4 * y + z;
+                        cell.a[axis][row] = cubic.a;
+                        cell.b[axis][row] = cubic.b;
+                        cell.c[axis][row] = cubic.c;
+                        cell.d[axis][row] = cubic.d;
                     }
                 }
             }
-            cachedI = i, cachedJ = j, cachedK = k;
-            cached = true;
+            cellI = i, cellJ = j, cellK = k;
+            haveCell = true;
         }
 
         float result[3];
         for (int axis = 0; axis < 3; ++axis) {
-            // Along x for the 16 (y, z) rows, then along y for each z.
             float alongX[16];
-            const float* p0 = &block.p[axis][0][0][0];
-            const float* p1 = &block.p[axis][1][0][0];
-            const float* p2 = &block.p[axis][2][0][0];
-            const float* p3 = &block.p[axis][3][0][0];
             for (int row = 0; row < 16; ++row) {
-                alongX[row] = CatmullRom(p0[row], p1[row], p2[row], p3[row], fu);
+                alongX[row] = EvaluateCubic(cell.a[axis][row], cell.b[axis][row], cell.c[axis][row],
+                                            cell.d[axis][row], fu);
             }
             float alongY[4];
             for (int z = 0; z < 4; ++z) {
@@ -144,12 +167,8 @@ void Lattice::Deform(float* destination, int32_t destinationStride)
 
 float Lattice::CatmullRom(float p0, float p1, float p2, float p3, float s)
 {
-    return (((3.0f * p1 + p3 - p0 - 3.0f * p2) * 0.5f * s +
-             (2.0f * p2 + p0 - (5.0f * p1 + p3) * 0.5f)) *
-                s +
-            (p2 - p0) * 0.5f) *
-               s +
-           p1;
+    const Cubic cubic = CatmullRomCubic(p0, p1, p2, p3);
+    return EvaluateCubic(cubic.a, cubic.b, cubic.c, cubic.d, s);
 }
 
 void Lattice::CatmullRom3(const float* p0, const float* p1, const float* p2, const float* p3,
