@@ -76,7 +76,8 @@ void Lattice::ComputeBounds()
         boundsMin[axis] = 1e30f;
         boundsMax[axis] = -1e30f;
     }
-    for (int32_t v = 0; v < sourceCount; ++v) {
+    const int32_t count = source != nullptr ? sourceCount : 0;
+    for (int32_t v = 0; v < count; ++v) {
         const float* p = SourceAt(v);
         for (int axis = 0; axis < 3; ++axis) {
             if (p[axis] < boundsMin[axis]) boundsMin[axis] = p[axis];

@@ -23,7 +23,8 @@ public:
     Lattice() = default;
 
     // Bounds of the source vertices, lowered and raised by 0.0001 per axis.
-    // With no source vertices the bounds stay at +1e30 and -1e30 (plus margin).
+    // Without source vertices (or without a source) the bounds stay at +1e30
+    // and -1e30.
     void ComputeBounds();
 
     // ComputeBounds, then writes the deformed position of every source vertex
