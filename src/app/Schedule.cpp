@@ -5,6 +5,7 @@
 
 #include "app/Timeline.h"
 #include "scenes/SceneD.h"
+#include "scenes/SceneA.h"
 #include "scenes/SceneF.h"
 #include "scenes/SceneH.h"
 
@@ -15,6 +16,8 @@ Scene* CreateScene(SceneKind kind)
     switch (kind) {
     case SceneKind::D:
         return new (std::nothrow) SceneD();
+    case SceneKind::A:
+        return new (std::nothrow) SceneA();
     case SceneKind::F:
         return new SceneF();
     case SceneKind::H:
