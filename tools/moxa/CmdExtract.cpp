@@ -2,6 +2,7 @@
 // reader (RarExtract), so what lands on disk is what the show would load.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,14 +12,29 @@
 
 namespace {
 
-const char kUsage[] = "x ARCHIVE [ENTRY...] [-o DIR]";
+const char kUsage[] = "x [-f|-s] ARCHIVE [ENTRY...] [-o DIR]";
+
+// What happens to a file that already exists where an entry goes.
+enum class Existing {
+    Keep,       // default: left as it is, reported; the run ends with status 1
+    Overwrite,  // -f
+    Skip,       // -s: left as it is without a word; not a failure
+};
 
 int RunExtract(int argc, char** argv)
 {
     std::string outDir = ".";
     std::vector<std::string> positional;
+    Existing existing = Existing::Keep;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "-o")) {
+        if (!std::strcmp(argv[i], "-f")) {
+            existing = Existing::Overwrite;
+        } else if (!std::strcmp(argv[i], "-s")) {
+            existing = Existing::Skip;
+        } else if (argv[i][0] == '-' && argv[i][1] != '\0' && std::strcmp(argv[i], "-o") != 0) {
+            std::fprintf(stderr, "moxa x: unknown switch %s\nusage: moxa %s\n", argv[i], kUsage);
+            return 2;
+        } else if (!std::strcmp(argv[i], "-o")) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "moxa x: -o needs a folder\n");
                 return 2;
@@ -65,6 +81,24 @@ int RunExtract(int argc, char** argv)
             ++failures;
             continue;
         }
+        const std::string path = outDir + "/" + rel;
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+            if (existing == Existing::Skip) continue;
+            if (existing == Existing::Keep) {
+                std::fprintf(stderr, "moxa x: kept existing %s (-f overwrites, -s skips)\n",
+                             path.c_str());
+                ++failures;
+                continue;
+            }
+            // A link is replaced, never written through.
+            if (std::filesystem::is_directory(std::filesystem::symlink_status(path, ec)) ||
+                !std::filesystem::remove(path, ec)) {
+                std::fprintf(stderr, "moxa x: cannot replace %s\n", path.c_str());
+                ++failures;
+                continue;
+            }
+        }
         std::vector<unsigned char> bytes;
         if (!moxa::ExtractEntry(archive, e->name, &bytes)) {
             std::fprintf(stderr, "moxa x: %s: cannot extract %s (damaged or unsupported)\n",
@@ -73,7 +107,7 @@ int RunExtract(int argc, char** argv)
             continue;
         }
         std::string error;
-        if (!moxa::WriteWholeFile(outDir + "/" + rel, bytes.data(), bytes.size(), &error)) {
+        if (!moxa::WriteWholeFile(path, bytes.data(), bytes.size(), &error)) {
             std::fprintf(stderr, "moxa x: %s\n", error.c_str());
             ++failures;
             continue;
@@ -81,7 +115,7 @@ int RunExtract(int argc, char** argv)
         std::fprintf(stderr, "[%zu/%zu] %s\n", done, chosen.size(), rel.c_str());
     }
     if (failures) {
-        std::fprintf(stderr, "moxa x: %d of %zu entries failed\n", failures,
+        std::fprintf(stderr, "moxa x: %d of %zu entries failed or were kept\n", failures,
                      positional.size() == 1 ? chosen.size() : positional.size() - 1);
         return 1;
     }
@@ -91,4 +125,6 @@ int RunExtract(int argc, char** argv)
 }  // namespace
 
 MOXA_REGISTER_COMMAND(g_extractCommand, "x", kUsage,
-                      "extract all or the named entries (into DIR, default .)", RunExtract);
+                      "extract all or the named entries into DIR (default .); an existing file "
+                      "is kept and reported unless -f (overwrite) or -s (skip silently)",
+                      RunExtract);

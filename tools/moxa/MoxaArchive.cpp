@@ -52,4 +52,41 @@ bool ExtractEntry(const std::string& archive, const std::string& name,
     return true;
 }
 
+bool LoadEntriesForRewrite(const char* command, const std::string& archive, bool makeSolid,
+                           std::vector<CarriedEntry>* entries, bool* solid)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(archive, &bytes, &error)) {
+        std::fprintf(stderr, "moxa %s: %s\n", command, error.c_str());
+        return false;
+    }
+    sunvale::RarDirectory dir;
+    if (!dir.Read(bytes.data(), bytes.size(), &error)) {
+        std::fprintf(stderr, "moxa %s: %s: %s; left unchanged\n", command, archive.c_str(),
+                     error.c_str());
+        return false;
+    }
+    *solid = dir.Solid() || makeSolid;
+    for (const sunvale::RarDirectoryEntry& e : dir.Entries()) {
+        CarriedEntry c;
+        c.header = e;
+        c.pack.name = e.name;
+        c.pack.dosTime = e.dosTime;
+        if (!*solid || IsFolderEntry(e)) {
+            // RarDirectory checked that the block lies inside the file.
+            const uint64_t end = e.dataOffset + ((e.flags & 0x8000) ? e.packSize : 0);
+            c.pack.rawBlock.assign(bytes.begin() + long(e.blockOffset), bytes.begin() + long(end));
+        } else if (!ExtractEntry(archive, e.name, &c.pack.data)) {
+            std::fprintf(stderr,
+                         "moxa %s: %s: cannot unpack %s (damaged or unsupported); left "
+                         "unchanged\n",
+                         command, archive.c_str(), e.name.c_str());
+            return false;
+        }
+        entries->push_back(std::move(c));
+    }
+    return true;
+}
+
 }  // namespace moxa

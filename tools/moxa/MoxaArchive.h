@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library/moxa/imagelib/rarlib/rarpacker/RarDirectory.h"
+#include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
 
 namespace moxa {
 
@@ -23,5 +24,20 @@ bool SameEntryName(const std::string& a, const std::string& b);
 // reader refuses it (not found, damaged, CRC mismatch).
 bool ExtractEntry(const std::string& archive, const std::string& name,
                   std::vector<unsigned char>* bytes);
+
+// One entry of an existing archive, ready to be written again.
+struct CarriedEntry {
+    sunvale::RarDirectoryEntry header;
+    sunvale::RarPackEntry pack;  // its raw block, or its unpacked bytes
+};
+
+// Reads an existing archive that is to be rewritten. A solid archive (or any
+// archive when `makeSolid`) is packed again as one stream, so each of its
+// entries with data is unpacked and checked; every other entry is carried as
+// its raw block, byte for byte. *solid tells which. Prints the reason and
+// returns false when the file is not a RAR 2.x archive or an entry cannot be
+// unpacked; nothing is written then.
+bool LoadEntriesForRewrite(const char* command, const std::string& archive, bool makeSolid,
+                           std::vector<CarriedEntry>* entries, bool* solid);
 
 }  // namespace moxa

@@ -15,6 +15,12 @@ void PrintHelp(FILE* to)
     for (int i = 0; i < count; ++i)
         std::fprintf(to, "  %-8s %s\n           moxa %s\n", commands[i].name, commands[i].summary,
                      commands[i].usage);
+    std::fprintf(to,
+                 "\nexit status:\n"
+                 "  0  success\n"
+                 "  1  some entries failed or were kept (existing files), or the archive could\n"
+                 "     not be read or written; an archive that is not rewritten is left as it was\n"
+                 "  2  usage error (unknown command or switch, missing arguments)\n");
 }
 
 }  // namespace
