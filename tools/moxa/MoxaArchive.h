@@ -20,10 +20,14 @@ bool IsFolderEntry(const sunvale::RarDirectoryEntry& e);
 // do not matter.
 bool SameEntryName(const std::string& a, const std::string& b);
 
-// Extracts one entry through the show's reader into bytes; false when the
-// reader refuses it (not found, damaged, CRC mismatch).
-bool ExtractEntry(const std::string& archive, const std::string& name,
-                  std::vector<unsigned char>* bytes);
+// True for directory entries by their header flags.
+bool IsFolderFlags(uint16_t headFlags);
+
+// Unpacks every entry of the archive in one pass into memory, in archive
+// order. False (with a message) when the archive cannot be read or any entry
+// fails; `command` names the caller in the message.
+bool UnpackAll(const char* command, const std::string& archive,
+               std::vector<std::vector<uint8_t>>* contents);
 
 // One entry of an existing archive, ready to be written again.
 struct CarriedEntry {
