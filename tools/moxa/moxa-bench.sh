@@ -85,6 +85,7 @@ rm -rf out-moxa out-unar
 echo "solid archive: 1600 entries, $(du -k solid.rar | cut -f1) KiB packed"
 echo "  moxa x ${t_xm}s  unar ${t_xu}s     unar/moxa = $(ratio "$t_xu" "$t_xm")"
 echo "  moxa t ${t_tm}s  lsar -t ${t_tu}s  lsar/moxa = $(ratio "$t_tu" "$t_tm")"
+echo "  moxa t ${t_tm}s  unar ${t_xu}s     unar/moxa = $(ratio "$t_xu" "$t_tm")"
 echo "10 MiB text: moxa p ${t_pm}s  gzip -dc ${t_gz}s  gzip/moxa = $(ratio "$t_gz" "$t_pm")"
 
 rss() { /usr/bin/time -f "%M" "$@" 2>&1 >/dev/null | tail -n 1; }
