@@ -2,11 +2,14 @@
 // extracted entries, MS-DOS time stamps.
 #include "MoxaFiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -41,13 +44,21 @@ std::string ArchiveNameOf(std::string p)
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // stdio, not a stream: a read error (EIO and the like) is a result here,
+    // never an exception.
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
         *error = "cannot open " + path;
         return false;
     }
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    bytes->clear();
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes->insert(bytes->end(), buffer, buffer + n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
         *error = "cannot read " + path;
         return false;
     }
@@ -67,6 +78,43 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, s
     const bool ok = (size == 0 || std::fwrite(data, 1, size, f) == size);
     if (std::fclose(f) != 0 || !ok) {
         *error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                           std::string* error)
+{
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        *error = "cannot create a temporary file beside " + path;
+        return false;
+    }
+    // mkstemp creates 0600; take the old file's mode, or the umask's default.
+    struct stat old {};
+    mode_t mode;
+    if (stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = fchmod(fd, mode) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) ok = false;
+        done += n > 0 ? size_t(n) : 0;
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        *error = "cannot write " + path + " (left unchanged)";
         return false;
     }
     return true;

@@ -12,6 +12,13 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
 // Writes bytes to path, creating missing parent folders.
 bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, std::string* error);
 
+// Writes bytes to a new temporary file in path's folder and renames it over
+// path only when all of it is written and flushed, so that a failed or
+// interrupted run leaves what was at path untouched. An existing file's
+// permission bits carry over.
+bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                           std::string* error);
+
 struct InputFile {
     std::string path;      // where to read it
     std::string name;      // name inside the archive, '/' separated

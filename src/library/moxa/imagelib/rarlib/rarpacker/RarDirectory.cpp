@@ -88,6 +88,7 @@ bool RarDirectory::Read(const uint8_t* data, size_t size, std::string* error)
             }
             e.name.assign(reinterpret_cast<const char*>(b + kFileHeaderFixed), nameSize);
             e.headerCrcOk = (RarCrc32::Checksum(b + 2, headSize - 2u) & 0xFFFF) == h.HEAD_CRC;
+            e.blockOffset = pos;
             e.dataOffset = pos + headSize;
             entries_.push_back(std::move(e));
         }

@@ -21,7 +21,8 @@ struct RarDirectoryEntry {
     uint8_t method = 0;
     uint32_t attributes = 0;
     bool headerCrcOk = false;
-    uint64_t dataOffset = 0;  // archive offset of the packed data
+    uint64_t blockOffset = 0;  // archive offset of the file header
+    uint64_t dataOffset = 0;   // archive offset of the packed data
 };
 
 class RarDirectory {

@@ -125,6 +125,7 @@ bool CheckEntries(const std::vector<RarPackEntry>& entries, const RarPackOptions
     }
     uint64_t total = 0;
     for (const RarPackEntry& e : entries) {
+        if (!e.rawBlock.empty()) continue;
         if (e.name.empty()) {
             *error = "entry with an empty name";
             return false;
@@ -172,11 +173,14 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
     // extractors lose their place in the solid stream at an empty entry
     // between packed ones (unar fails every entry after it).
     std::vector<size_t> order;
+    const auto leadsSolid = [&](size_t i) {
+        return entries[i].data.empty() || !entries[i].rawBlock.empty();
+    };
     for (size_t i = 0; i < entries.size(); ++i)
-        if (!solid || entries[i].data.empty()) order.push_back(i);
+        if (!solid || leadsSolid(i)) order.push_back(i);
     if (solid)
         for (size_t i = 0; i < entries.size(); ++i)
-            if (!entries[i].data.empty()) order.push_back(i);
+            if (!leadsSolid(i)) order.push_back(i);
 
     // A solid archive is one stream: every entry's bytes follow the previous
     // entry's in the decoder's window, so they are coded from one buffer.
@@ -186,10 +190,12 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
     bool packedBefore = false;
     if (solid) {
         size_t total = 0;
-        for (const RarPackEntry& e : entries) total += e.data.size();
-        stream.reserve(total);
         for (const RarPackEntry& e : entries)
-            stream.insert(stream.end(), e.data.begin(), e.data.end());
+            if (e.rawBlock.empty()) total += e.data.size();
+        stream.reserve(total);
+        for (size_t i : order)
+            if (entries[i].rawBlock.empty())
+                stream.insert(stream.end(), entries[i].data.begin(), entries[i].data.end());
         solidLz = std::make_unique<RarLzEncoder>(stream.data(), stream.size(), options.level,
                                                  options.maxBlockSymbols);
     }
@@ -197,6 +203,11 @@ bool PackRarArchive(const std::vector<RarPackEntry>& entries, const RarPackOptio
     size_t streamPos = 0;
     for (size_t i = 0; i < order.size(); ++i) {
         const RarPackEntry& e = entries[order[i]];
+        if (!e.rawBlock.empty()) {
+            out.insert(out.end(), e.rawBlock.begin(), e.rawBlock.end());
+            if (options.progress) options.progress(i + 1, entries.size(), e.name);
+            continue;
+        }
         std::string name = e.name;
         for (char& c : name)
             if (c == '/') c = '\\';

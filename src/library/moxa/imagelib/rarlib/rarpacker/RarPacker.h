@@ -28,6 +28,12 @@ struct RarPackEntry {
     std::string name;  // '/' or '\\' separators; stored with backslashes
     std::vector<uint8_t> data;
     uint32_t dosTime = 0;
+    // When not empty: a whole file block (header and packed data) taken
+    // from another archive, copied unchanged; name, data and dosTime are then
+    // not used. Only blocks that do not continue a solid stream belong here:
+    // an entry of a plain archive, or one without data. A solid archive lists
+    // them first, with the empty entries.
+    std::vector<uint8_t> rawBlock = {};
 };
 
 // Builds the whole archive in memory. Deterministic: the same entries and

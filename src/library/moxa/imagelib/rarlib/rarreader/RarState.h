@@ -13,6 +13,8 @@
 
 namespace sunvale {
 
+class RarEntrySink;
+
 struct RarState {
     static constexpr size_t kNameBuffer = 260;      // 259 characters and the terminator
     static constexpr size_t kPasswordBuffer = 255;  // 254 characters and the terminator
@@ -41,6 +43,11 @@ struct RarState {
     long nextBlock = 0;
     bool entryFound = false;
     uint32_t encryptionVersion = 0;
+    // When set, flushed bytes of the wanted entry go to the sink in pieces
+    // (with a running CRC-32) instead of into the output buffer.
+    RarEntrySink* sink = nullptr;
+    uint32_t sinkCrc = 0;     // running CRC-32, started at 0xFFFFFFFF
+    bool sinkFailed = false;  // the sink refused a piece; no more go to it
 
     // --- unpacker ---
     uint32_t windowPos = 0;  // next byte to produce
@@ -71,6 +78,11 @@ struct RarState {
     std::array<AudioChannel, kMaxChannels> audio{};
 
     RarCipher cipher;
+
+    // Test hooks: entries decoded, and decodes that started a fresh stream
+    // (not a solid continuation). Counted since the process started.
+    uint64_t entriesDecoded = 0;
+    uint64_t streamStarts = 0;
 };
 
 extern RarState gRar;

@@ -18,9 +18,11 @@
 
 #include "library/moxa/imagelib/rarlib/rarreader/AudioRunDecoder.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarBitBuffer.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarInput.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarLog.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarState.h"
+#include "library/moxa/imagelib/rarlib/rarreader/RarStream.h"
 
 namespace sunvale {
 
@@ -277,6 +279,14 @@ bool DecodeSymbols(RarState& s)
     return !in.Exhausted() && s.tablesValid;
 }
 
+// One piece of the wanted entry to the sink, counted into the running CRC.
+void DeliverToSink(RarState& s, const uint8_t* data, uint32_t size)
+{
+    if (size == 0) return;
+    s.sinkCrc = RarCrc32::Update(s.sinkCrc, data, size);
+    if (!s.sinkFailed && !s.sink->Write(data, size)) s.sinkFailed = true;
+}
+
 }  // namespace
 
 void ResetUnpackState(RarState& s, bool solidContinuation)
@@ -397,6 +407,13 @@ void FlushWindow(RarState& s)
         s.writePos = s.windowPos;
         return;
     }
+    if (s.sink) {
+        DeliverToSink(s, s.window + from, from <= to ? count : kWindowSize - from);
+        if (from > to) DeliverToSink(s, s.window, to);
+        *s.outputSize += count;
+        s.writePos = s.windowPos;
+        return;
+    }
     uint8_t* out = s.output + *s.outputSize;
     if (from <= to) {
         std::memcpy(out, s.window + from, count);
@@ -428,6 +445,8 @@ void PeekTablesAtEnd(RarState& s)
 bool Decompress(RarState& s)
 {
     const bool solid = (s.fileHeader.HEAD_FLAGS & FileHeader::kFlagSolid) != 0;
+    s.entriesDecoded += 1;
+    if (!solid) s.streamStarts += 1;
     ResetUnpackState(s, solid);
     RefillInput(s, true);
     if (!solid && !ReadCodeTables(s)) {
