@@ -46,10 +46,6 @@ public:
     void Draw(float time) override;
     void SetTextures(int32_t first, int32_t second) override;
 
-    // The grid as the last Draw left it: the inner layer's points for
-    // d = 0..28, the outer layer's for d = 29..32.
-    [[nodiscard]] const float* GridPoint(int a, int d) const { return grid_[a][d]; }
-
     int32_t outerTexture = -1;  // opaque outer layer
     int32_t innerTexture = -1;  // additive inner layer
 
@@ -58,7 +54,8 @@ private:
     void BuildGrid(float scaledTime, float mouthRadius, int depthSteps);
 
     // Scratch storage rebuilt by every Draw; kept in the object so no frame
-    // allocates (561 points).
+    // allocates (561 points). After a Draw it holds the inner layer's points
+    // for d = 0..28 and the outer layer's for d = 29..32.
     float grid_[kAngleSteps][kDepthSteps][3];
 };
 

@@ -201,21 +201,6 @@ TEST_F(TunnelRender, LayersOfQuadsFollowTheWanderingTube)
     }
 }
 
-TEST_F(TunnelRender, GridKeepsTheOuterLayersDeepestRings)
-{
-    CTunnelEffect tunnel;
-    tunnel.Draw(777);
-    const Tube tube(777);
-    for (int a = 0; a < CTunnelEffect::kAngleSteps; ++a) {
-        for (int d = 0; d < CTunnelEffect::kDepthSteps; ++d) {
-            const auto e = tube.Point(d <= 28 ? 2.4 : 3.0, a, d);
-            for (int i = 0; i < 3; ++i) {
-                EXPECT_NEAR(tunnel.GridPoint(a, d)[i], e[i], 1e-4) << a << ", " << d;
-            }
-        }
-    }
-}
-
 // Through the scene's frustum the tube fills the view: the outer layer
 // opaque over whatever was there, the inner one added to it.
 TEST_F(TunnelRender, OuterLayerOpaqueInnerAddedWithTexturesOrWhite)
