@@ -3,8 +3,8 @@
 // starts at 0, so the class's first frame takes a step of about 2980 ticks
 // (the slide show's first picture is drawn hugely enlarged and dark, W1's
 // picture jumps straight to its first quarter turn). W3 moves per frame, not
-// per tick. The random draws come from the show's generator in the order
-// written, after the noise strips' one draw of the frame.
+// per tick. The random draws come from the show's generator in the order of
+// the steps below, after the noise strips' one draw of the frame.
 #include "scenes/SceneB.h"
 
 #include <GL/gl.h>
