@@ -17,6 +17,8 @@ float MusicPosition()
     return g_musicPlayer.GetMusicPosition();
 }
 
+bool MusicStreamHeld() { return g_source.load() != nullptr || g_musicPlayer.stream != nullptr; }
+
 void SetMusicPositionSource(MusicPositionSource source) { g_source.store(source); }
 
 }  // namespace sunvale

@@ -7,6 +7,10 @@ namespace sunvale {
 
 float MusicPosition();
 
+// Whether the position comes from a music stream: the music player holds
+// one, or a replaced source stands for one (offscreen renders, tests).
+bool MusicStreamHeld();
+
 using MusicPositionSource = float (*)();
 // nullptr restores the music player as the source.
 void SetMusicPositionSource(MusicPositionSource source);

@@ -6,6 +6,7 @@
 #include "app/Timeline.h"
 #include "scenes/SceneD.h"
 #include "scenes/SceneA.h"
+#include "scenes/SceneB.h"
 #include "scenes/SceneF.h"
 #include "scenes/SceneH.h"
 
@@ -18,6 +19,8 @@ Scene* CreateScene(SceneKind kind)
         return new (std::nothrow) SceneD();
     case SceneKind::A:
         return new (std::nothrow) SceneA();
+    case SceneKind::B:
+        return new (std::nothrow) SceneB();
     case SceneKind::F:
         return new SceneF();
     case SceneKind::H:
