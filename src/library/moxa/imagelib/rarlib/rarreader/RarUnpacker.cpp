@@ -336,8 +336,10 @@ bool ReadCodeTables(RarState& s)
     for (uint8_t& length : bitLengths) length = uint8_t(in.GetBits(4));
     BuildDecodeTable(bitLengths.data(), s.bitLengthTable, RarState::kBitLengthSymbols);
 
-    // Entries past tableSize stay 0 and become 0 in the previous lengths.
-    std::array<uint8_t, RarState::kTableBytes> lengths{};
+    // Only lengths[0 .. tableSize - 1] are read; the entries past the table
+    // size keep their previous values, so that a later, larger table (LZ
+    // after mono audio, four channels after one) delta-codes against them.
+    std::array<uint8_t, RarState::kTableBytes> lengths = s.prevLengths;
     for (uint32_t i = 0; i < tableSize;) {
         if (in.inPos > kRefillLengths) RefillInput(s, false);
         const uint32_t symbol = DecodeSymbol(in, s.bitLengthTable);
