@@ -40,7 +40,7 @@ const char* WindowSystemExtensions()
 
 }  // namespace
 
-// Sets the SDL attributes for the pixel format: RGBA, double buffered, at
+// Sets the SDL attributes for the pixel format: RGB without alpha, double buffered, at
 // least 16 bits of depth and 8 of stencil, colour size from the mode. Called
 // before the window exists, since X11 fixes the visual at window creation.
 int RequestPixelFormat(int bits)
@@ -54,6 +54,8 @@ int RequestPixelFormat(int bits)
     failures += SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel) != 0;
+    // No alpha channel: blending by destination alpha reads 1.
+    failures += SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, g_pixelFormat.depthBits) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, g_pixelFormat.stencilBits) != 0;
