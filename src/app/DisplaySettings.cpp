@@ -173,6 +173,13 @@ void DisplaySettings::Close()
     deviceContext = nullptr;
 }
 
+// A float times 600 plus 100 is exact in double (24 + 10 significant bits),
+// so the only rounding is the truncation.
+int ProgressBarRight(float fraction)
+{
+    return static_cast<int>(static_cast<double>(fraction) * 600.0 + 100.0);
+}
+
 void DisplaySettings::ShowProgress(float fraction)
 {
     glDisable(GL_TEXTURE_2D);
@@ -195,9 +202,7 @@ void DisplaySettings::ShowProgress(float fraction)
     glVertex2i(95, 315);
     glEnd();
 
-    // Single-precision fraction, truncated: 0.59f * 600 + 100 is just below
-    // 454 and fills to 453.
-    const int x = static_cast<int>(fraction * 600.0f + 100.0f);
+    const int x = ProgressBarRight(fraction);
     glLineWidth(1.0f);
     glBegin(GL_QUADS);
     glVertex2i(100, 290);
