@@ -261,8 +261,8 @@ bool DecodeSymbols(RarState& s)
         run.bitLimit = in.readTop * 8 < refillBit ? in.readTop * 8 : refillBit;
         run.pos = s.windowPos;
         const uint32_t room = (unflushed == 0 ? kWindowSize : unflushed) - (kFlushMargin - 1);
-        const uint32_t toProduce = uint32_t(s.remaining) + 1;
-        run.limit = toProduce < room ? toProduce : room;
+        const uint64_t toProduce = uint64_t(s.remaining) + 1;
+        run.limit = toProduce < room ? uint32_t(toProduce) : room;
         if (s.audioMode) {
             DecodeAudioRun(s, run);
         } else {
@@ -270,7 +270,7 @@ bool DecodeSymbols(RarState& s)
         }
         in.SetBitPos(run.bitPos);
         s.windowPos = run.pos;
-        s.remaining -= int32_t(run.produced);
+        s.remaining -= int64_t(run.produced);
         if (run.tableSwitch && !ReadCodeTables(s)) break;
     }
     s.windowPos &= kWindowMask;
@@ -414,7 +414,7 @@ void FlushWindow(RarState& s)
 void CopyMatch(RarState& s, uint32_t length, uint32_t distance)
 {
     RememberMatch(s, length, distance);
-    s.remaining -= int32_t(length);
+    s.remaining -= int64_t(length);
     s.windowPos = CopyBytes(s.window, s.windowPos & kWindowMask, length, distance);
 }
 
