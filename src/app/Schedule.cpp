@@ -1,16 +1,19 @@
 // Scene factory and the schedule build of the load step.
 #include "app/Schedule.h"
 
+#include <new>
+
 #include "app/Timeline.h"
 #include "scenes/SceneF.h"
 
 namespace sunvale {
 
+// Without memory for the object the entry simply has no scene.
 Scene* CreateScene(SceneKind kind)
 {
     switch (kind) {
     case SceneKind::F:
-        return new SceneF();
+        return new (std::nothrow) SceneF();
     default:
         return nullptr;
     }
