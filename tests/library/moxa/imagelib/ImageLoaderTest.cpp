@@ -198,7 +198,7 @@ TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
     auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
     for (const auto& [name, file, decode] : files) {
         ASSERT_NE(Decode(decode, file), nullptr) << name;
-        // A JPEG keeps its picture without (part of) its end marker; see below.
+        // A JPEG keeps its picture without (part of) its end marker.
         const size_t refusedBelow = decode == kJpeg ? file.size() - 2 : file.size();
         for (size_t cut = 0; cut < refusedBelow; ++cut)
             EXPECT_EQ(Decode(decode, Bytes(file.begin(), file.begin() + long(cut))), nullptr)
