@@ -143,8 +143,12 @@ int AppBase::Start()
         WaitForWorker(-1);
         return -1;
     }
+    int (*const wait)(SDL_Event*) = waitEvent ? waitEvent : &SDL_WaitEvent;
     SDL_Event event;
-    while (!quit_ && SDL_WaitEvent(&event)) WindowProc(event);
+    while (!quit_ && wait(&event)) WindowProc(event);
+    // The queue failed: close as if asked to, so that the worker has ended
+    // before the caller deletes the scenes it draws.
+    if (!quit_) HandleClose();
     return 0;
 }
 

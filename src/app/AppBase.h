@@ -81,6 +81,10 @@ protected:
     // The close path: stop the worker, wait for it, Shutdown, end the loop.
     void HandleClose();
 
+    // Where Start's loop takes its events: SDL_WaitEvent (1 with an event, 0
+    // on an error of the event queue). Tests put a failing source here.
+    int (*waitEvent)(SDL_Event* event) = nullptr;
+
 private:
     static void* ThreadEntry(void* self);
     bool WaitForWorker(int timeoutMs);

@@ -40,7 +40,7 @@ const char* WindowSystemExtensions()
 
 }  // namespace
 
-// Sets the SDL attributes for the pixel format: RGBA, double buffered, at
+// Sets the SDL attributes for the pixel format: RGB without alpha, double buffered, at
 // least 16 bits of depth and 8 of stencil, colour size from the mode. Called
 // before the window exists, since X11 fixes the visual at window creation.
 int RequestPixelFormat(int bits)
@@ -54,6 +54,8 @@ int RequestPixelFormat(int bits)
     failures += SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel) != 0;
+    // No alpha channel: blending by destination alpha reads 1.
+    failures += SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, g_pixelFormat.depthBits) != 0;
     failures += SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, g_pixelFormat.stencilBits) != 0;
@@ -171,6 +173,13 @@ void DisplaySettings::Close()
     deviceContext = nullptr;
 }
 
+// A float times 600 plus 100 is exact in double (24 + 10 significant bits),
+// so the only rounding is the truncation.
+int ProgressBarRight(float fraction)
+{
+    return static_cast<int>(static_cast<double>(fraction) * 600.0 + 100.0);
+}
+
 void DisplaySettings::ShowProgress(float fraction)
 {
     glDisable(GL_TEXTURE_2D);
@@ -193,9 +202,7 @@ void DisplaySettings::ShowProgress(float fraction)
     glVertex2i(95, 315);
     glEnd();
 
-    // Single-precision fraction, truncated: 0.59f * 600 + 100 is just below
-    // 454 and fills to 453.
-    const int x = static_cast<int>(fraction * 600.0f + 100.0f);
+    const int x = ProgressBarRight(fraction);
     glLineWidth(1.0f);
     glBegin(GL_QUADS);
     glVertex2i(100, 290);

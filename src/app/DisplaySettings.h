@@ -82,7 +82,12 @@ private:
 
 extern DisplaySettings g_displaySettings;
 
-// Asks SDL for the show's pixel format (RGBA, double buffered, depth 16 or
+// Right edge of the loading bar's filled part: fraction * 600 + 100 from the
+// single-precision fraction without intermediate rounding, truncated toward
+// zero (0.11f gives 165: the exact 165.99999964 would round to 166 in float).
+int ProgressBarRight(float fraction);
+
+// Asks SDL for the show's pixel format (RGB, no alpha, double buffered, depth 16 or
 // more, stencil 8, colour size from bits). Must run before the window is
 // created; the colour size of the first call is kept for the process.
 int RequestPixelFormat(int bits);

@@ -121,7 +121,10 @@ bool OffscreenContext::Create(int width, int height)
     p.bindFramebuffer(GL_FRAMEBUFFER, fbo_);
     p.genRenderbuffers(1, &colour_);
     p.bindRenderbuffer(GL_RENDERBUFFER, colour_);
-    p.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    // No alpha channel, as in the window's pixel format: blending by
+    // destination alpha (the scanline noise's GL_DST_ALPHA) then reads 1,
+    // not whatever earlier clears and draws left in an alpha channel.
+    p.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
     p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
     p.genRenderbuffers(1, &depthStencil_);
     p.bindRenderbuffer(GL_RENDERBUFFER, depthStencil_);

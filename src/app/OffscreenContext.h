@@ -1,8 +1,7 @@
 // An OpenGL context without any window system: EGL on Mesa's surfaceless
-// platform, drawing into a framebuffer object of a chosen size (RGBA8 colour,
-// packed 24-bit depth / 8-bit stencil). The show's own drawing code renders
-// into it unchanged; tests, the capture tool and benchmarks read the pixels
-// back.
+// platform, drawing into a framebuffer object of a chosen size (RGB8 colour
+// without alpha, like the window; packed 24-bit depth / 8-bit stencil). The show's own drawing code
+// renders into it unchanged; tests, the capture tool and benchmarks read the pixels back.
 //
 // Bound to the thread that calls Create; not copyable.
 #pragma once
@@ -30,8 +29,8 @@ public:
 
     bool MakeCurrent();
 
-    // Pixels of the framebuffer, RGBA8, top row first (flipped from GL's
-    // bottom-up order), width * height * 4 bytes.
+    // Pixels of the framebuffer, RGBA8 with alpha always 255, top row first
+    // (flipped from GL's bottom-up order), width * height * 4 bytes.
     std::vector<uint8_t> ReadPixels() const;
 
     // RGBA of one pixel, with (0, 0) at the top left.

@@ -75,7 +75,7 @@ float OffscreenShow::FrameTicks(int64_t index, double framesPerSecond)
     return static_cast<float>(static_cast<double>(index) * (1000.0 / framesPerSecond) / 17.0);
 }
 
-// The frame buffer's alpha is whatever blending left there, so it is dropped.
+// The frame buffer has no alpha channel (it reads 255), so it is dropped.
 bool WritePngRgb(const char* path, const std::vector<uint8_t>& rgba, int width, int height,
                  std::string* error)
 {

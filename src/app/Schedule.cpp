@@ -4,25 +4,26 @@
 #include <new>
 
 #include "app/Timeline.h"
-#include "scenes/SceneD.h"
 #include "scenes/SceneA.h"
 #include "scenes/SceneB.h"
+#include "scenes/SceneD.h"
 #include "scenes/SceneF.h"
 #include "scenes/SceneH.h"
 
 namespace sunvale {
 
+// Without memory for the object the entry simply has no scene.
 Scene* CreateScene(SceneKind kind)
 {
     switch (kind) {
-    case SceneKind::D:
-        return new (std::nothrow) SceneD();
     case SceneKind::A:
         return new (std::nothrow) SceneA();
     case SceneKind::B:
         return new (std::nothrow) SceneB();
+    case SceneKind::D:
+        return new (std::nothrow) SceneD();
     case SceneKind::F:
-        return new SceneF();
+        return new (std::nothrow) SceneF();
     case SceneKind::H:
         return new (std::nothrow) SceneH();
     default:

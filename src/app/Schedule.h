@@ -43,7 +43,8 @@ constexpr std::array<ScheduleRow, 16> kShowSchedule = {{
 constexpr float kShowEndTicks = 16100.0f;
 
 // A new scene object of the given class, built with the GL context current
-// (it loads its textures). nullptr for a class this build does not have.
+// (it loads its textures). nullptr for a class this build does not have, or
+// when there is no memory for the object.
 Scene* CreateScene(SceneKind kind);
 
 // Adds every row of the schedule to timeline, one new scene per row. Stops

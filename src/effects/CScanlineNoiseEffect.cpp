@@ -1,5 +1,6 @@
-// The scanline noise overlay: 128 strips rebuilt every call in stack storage
-// and drawn with one indexed call, blended by the framebuffer's alpha.
+// The scanline noise overlay: 128 strips rebuilt every call in the effect's
+// own storage and drawn with one indexed call, blended by the framebuffer's
+// alpha.
 #include "effects/CScanlineNoiseEffect.h"
 
 #include <GL/gl.h>
@@ -57,10 +58,10 @@ void CScanlineNoiseEffect::Draw(float) {}
 // Sets: current matrix = identity * translate (-240, -140, -240); blending
 // on with (GL_SRC_ALPHA, GL_DST_ALPHA); depth writes off; face culling and
 // depth test off; colour (1, 1, 1, 0.5); 2D texturing on with `texture`;
-// vertex and texture-coordinate arrays enabled and pointed at stack storage.
+// vertex and texture-coordinate arrays enabled and pointed at strips_.
 // Leaves blending and texturing off with texture 0 bound, face culling and
-// depth test on, depth writes off, and both client arrays still enabled (their
-// pointers dangle: whoever draws arrays next sets its own).
+// depth test on, depth writes off, and both client arrays still enabled and
+// pointed at strips_, valid while the effect exists.
 void CScanlineNoiseEffect::DrawOver(float t, Effect* source)
 {
     if (source != nullptr) {
@@ -69,8 +70,7 @@ void CScanlineNoiseEffect::DrawOver(float t, Effect* source)
 
     // One draw per frame from the show's generator, whether or not it shifts.
     const int r = sunvale::rand() % 2;
-    Strips strips;
-    BuildStrips(Amplitude(r, t), &strips);
+    BuildStrips(Amplitude(r, t), &strips_);
 
     glLoadIdentity();
     glTranslatef(-240.0f, -140.0f, -240.0f);
@@ -85,9 +85,9 @@ void CScanlineNoiseEffect::DrawOver(float t, Effect* source)
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, strips.positions);
-    glTexCoordPointer(2, GL_FLOAT, 0, strips.texCoords);
-    glDrawElements(GL_TRIANGLES, kIndexCount, GL_UNSIGNED_INT, strips.indices);
+    glVertexPointer(3, GL_FLOAT, 0, strips_.positions);
+    glTexCoordPointer(2, GL_FLOAT, 0, strips_.texCoords);
+    glDrawElements(GL_TRIANGLES, kIndexCount, GL_UNSIGNED_INT, strips_.indices);
 
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_2D);

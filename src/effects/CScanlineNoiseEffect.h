@@ -16,7 +16,7 @@ public:
     static constexpr int kVertexCount = kStripCount * 4;
     static constexpr int kIndexCount = kStripCount * 6;
 
-    // One frame's geometry, built in temporary storage on every call.
+    // One frame's geometry, rebuilt on every call.
     struct Strips {
         float positions[kVertexCount * 3];  // x, y, z per vertex
         float texCoords[kVertexCount * 2];  // s, t per vertex
@@ -40,6 +40,12 @@ public:
     void SetTexture(int32_t handle) override;
 
     int32_t texture = -1;  // the noise texture, loaded with repeat wrapping
+
+private:
+    // The last frame's strips. They live as long as the effect, because the
+    // vertex and texture-coordinate arrays stay enabled and pointed at them
+    // after DrawOver returns.
+    Strips strips_{};
 };
 
 }  // namespace sunvale

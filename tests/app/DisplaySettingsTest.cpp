@@ -1,6 +1,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/DisplaySettings.h"
@@ -65,6 +70,50 @@ TEST_F(DisplayDrawingTest, ProgressBarTruncatesTheSinglePrecisionFraction)
     GLint matrixMode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
     EXPECT_EQ(matrixMode, GL_MODELVIEW);
+}
+
+// 0.11f is 0.10999999940395355: 165.99999964 truncates to 165, while a
+// float product rounds to 166 first.
+TEST_F(DisplayDrawingTest, ProgressBarEndsWhereTheExactProductTruncates)
+{
+    if (!Open(800, 600)) GTEST_SKIP() << context.Error();
+    display.offscreenPresent = &Capture;
+    display.offscreenPresentUser = this;
+    display.ShowProgress(0.11f);
+    ASSERT_EQ(presents, 1);
+    EXPECT_EQ(Captured(164, 300), kWhite);
+    EXPECT_EQ(Captured(165, 300), kBlack);
+}
+
+// floor(f * 600 + 100) in integers, from f's exact binary value m * 2^e
+// (0 < f <= 1, so e < 0).
+int ExactBarRight(float f)
+{
+    int e = 0;
+    const double m = std::frexp(static_cast<double>(f), &e);  // f = m * 2^e, m in [0.5, 1)
+    const int64_t mantissa = static_cast<int64_t>(std::ldexp(m, 24));
+    const int shift = 24 - e;  // f = mantissa / 2^shift
+    return static_cast<int>((mantissa * 600) >> shift) + 100;
+}
+
+// Every fraction the scenes pass: 0.10 to 0.99 in steps of 0.01, and 1.
+TEST(DisplaySettings, ProgressBarRightIsTheTruncatedExactProduct)
+{
+    const std::pair<float, int> known[] = {{0.10f, 160}, {0.11f, 165}, {0.26f, 255}, {0.58f, 447},
+                                           {0.59f, 453}, {0.99f, 694}, {1.0f, 700}};
+    for (const auto& [f, x] : known) EXPECT_EQ(ProgressBarRight(f), x) << f;
+    int lateInFloat = 0;
+    for (int percent = 10; percent <= 100; ++percent) {
+        // As the compiler reads the literal 0.37f: the float nearest to 0.37.
+        const float f =
+            std::strtof((std::to_string(percent / 100) + "." + std::to_string(percent % 100 / 10) +
+                         std::to_string(percent % 10))
+                            .c_str(),
+                        nullptr);
+        EXPECT_EQ(ProgressBarRight(f), ExactBarRight(f)) << percent;
+        lateInFloat += static_cast<int>(f * 600.0f + 100.0f) != ExactBarRight(f);
+    }
+    EXPECT_GT(lateInFloat, 0);  // the float product really differs for some
 }
 
 TEST_F(DisplayDrawingTest, LetterboxCoversTopAndBottomSixth)

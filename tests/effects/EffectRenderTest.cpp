@@ -280,6 +280,44 @@ TEST_F(EffectRender, NoiseStripsShiftOnlyWhenRIsOneAndTIsNotOne)
     }
 }
 
+// Overwrites a stretch of the stack below the caller's frame.
+[[gnu::noinline]] void ScribbleStack()
+{
+    volatile float junk[16384];
+    for (volatile float& f : junk) f = 1e30f;
+}
+
+// The client arrays stay enabled and pointed at the strips after the call;
+// the strips live in the effect, so a later array draw that re-points
+// neither still reads the last frame's strips, not a dead stack frame.
+TEST_F(EffectRender, NoiseArraysStayPointedAtLiveStrips)
+{
+    CScanlineNoiseEffect noise;
+    noise.DrawOver(1, nullptr);
+    const char* begin = reinterpret_cast<const char*>(&noise);
+    const char* end = begin + sizeof noise;
+    for (GLenum array : {GL_VERTEX_ARRAY_POINTER, GL_TEXTURE_COORD_ARRAY_POINTER}) {
+        GLvoid* at = nullptr;
+        glGetPointerv(array, &at);
+        const char* p = static_cast<const char*>(at);
+        EXPECT_TRUE(p >= begin && p < end) << array;
+    }
+    ScribbleStack();
+    glDisable(GL_CULL_FACE);
+    const auto first = Capture([] { glDrawArrays(GL_TRIANGLES, 0, 3); });
+    // P1, P2, P3 of strip 0 at (-240, -140, -240).
+    const Mat4 m = MatrixOf([] { glTranslatef(-240, -140, -240); });
+    const auto corners = Square(m, -0.5f, -0.5f, 1023.5f, 0.5f, 0, 0, 0, 1 / 512.0f);
+    ASSERT_EQ(first.size(), 3u);
+    for (size_t c = 0; c < 3; ++c) {
+        EXPECT_NEAR(first[c].x, corners[c].x, 0.05f) << c;
+        EXPECT_NEAR(first[c].y, corners[c].y, 0.05f) << c;
+        EXPECT_NEAR(first[c].z, corners[c].z, 0.2f) << c;
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
 // Draw alone draws nothing and takes no random number; DrawOver draws the
 // source first, and only the noise takes one number (after its source).
 TEST_F(EffectRender, OverlaysDrawTheirSourceFirstAndNothingAlone)

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace sunvale {
 
@@ -49,9 +48,21 @@ SoundOutput AudioOutput::Start(SoundOutput wanted, int rate, MixFn mix, void* us
         ReportNullOutputOnce(why);
     }
     nullStop = false;
-    nullThread = std::thread(&AudioOutput::RunNullOutput, this);
+    nullStart = Clock::now();
+    nullDelivered = 0;
+    if (createThread(&nullThread, nullptr, &AudioOutput::NullThreadEntry, this) == 0) {
+        nullThreadRunning = true;
+    } else {
+        // No thread for the silent output: the sound must not stop the show,
+        // so the caller's position queries drive it instead.
+        std::fprintf(stderr, "sound: no thread for the silent output; it follows the clock\n");
+        clockDriven = true;
+    }
     return SoundOutput::Null;
 }
+
+int (*AudioOutput::createThread)(pthread_t*, const pthread_attr_t*, void* (*)(void*),
+                                 void*) = &pthread_create;
 
 bool AudioOutput::OpenDevice(int rate, const char** why)
 {
@@ -97,27 +108,42 @@ void AudioOutput::DeviceCallback(void* self, unsigned char* stream, int len)
     out->mixFn(out->mixUser, reinterpret_cast<int16_t*>(stream), len / int(2 * sizeof(int16_t)));
 }
 
+void* AudioOutput::NullThreadEntry(void* self)
+{
+    static_cast<AudioOutput*>(self)->RunNullOutput();
+    return nullptr;
+}
+
 void AudioOutput::RunNullOutput()
 {
-    using Clock = std::chrono::steady_clock;
-    std::vector<int16_t> sink(size_t(kNullChunkFrames) * 2);
-    const Clock::time_point start = Clock::now();
-    int64_t delivered = 0;
     std::unique_lock<std::mutex> guard(nullLock);
     while (!nullStop) {
         nullWake.wait_for(guard, kNullPeriod, [this] { return nullStop; });
         if (nullStop) break;
-        const int64_t elapsedUs =
-            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-        const int64_t due = elapsedUs * mixRate / 1000000;
         guard.unlock();
-        while (delivered < due) {
-            const int frames = int(std::min<int64_t>(due - delivered, kNullChunkFrames));
-            mixFn(mixUser, sink.data(), frames);
-            delivered += frames;
-        }
+        DeliverDueFrames();
         guard.lock();
     }
+}
+
+void AudioOutput::DeliverDueFrames()
+{
+    std::lock_guard<std::mutex> guard(deliverLock);
+    const int64_t elapsedUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - nullStart).count();
+    const int64_t due = elapsedUs * mixRate / 1000000;
+    if (nullDelivered >= due) return;
+    int16_t sink[kNullChunkFrames * 2];
+    while (nullDelivered < due) {
+        const int frames = int(std::min<int64_t>(due - nullDelivered, kNullChunkFrames));
+        mixFn(mixUser, sink, frames);
+        nullDelivered += frames;
+    }
+}
+
+void AudioOutput::CatchUp()
+{
+    if (clockDriven) DeliverDueFrames();
 }
 
 void AudioOutput::Stop()
@@ -130,14 +156,16 @@ void AudioOutput::Stop()
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         sdlAudioStarted = false;
     }
-    if (nullThread.joinable()) {
+    if (nullThreadRunning) {
         {
             std::lock_guard<std::mutex> guard(nullLock);
             nullStop = true;
         }
         nullWake.notify_all();
-        nullThread.join();
+        pthread_join(nullThread, nullptr);
+        nullThreadRunning = false;
     }
+    clockDriven = false;
 }
 
 }  // namespace sunvale

@@ -1,6 +1,8 @@
 // The sound library's core: handle bookkeeping, channels and the mixer.
 // Every call from the show takes the lock briefly; the output thread takes
-// it for one mixing block at a time, so decoding never runs in the caller.
+// it for one mixing block at a time, so decoding never runs in the caller
+// (unless the silent output got no thread: then position queries mix what is
+// due, see AudioOutput::CatchUp).
 #include "app/sound/SoundSystem.h"
 
 #include <algorithm>
@@ -139,6 +141,7 @@ TrackerSong* SoundSystem::LoadSong(const void* data, int length)
 
 bool SoundSystem::PlaySong(TrackerSong* song)
 {
+    output.CatchUp();  // time before the start is not the new sound's
     std::lock_guard<std::mutex> guard(lock);
     SongSlot* slot = FindSong(song);
     if (slot == nullptr) return false;
@@ -168,6 +171,7 @@ bool SoundSystem::FreeSong(TrackerSong* song)
 
 bool SoundSystem::SongFinished(TrackerSong* song)
 {
+    output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
     SongSlot* slot = FindSong(song);
     return slot != nullptr && slot->song->Finished();
@@ -198,6 +202,7 @@ Mp3Stream* SoundSystem::OpenStream(const char* nameOrData, unsigned int mode, in
 
 int SoundSystem::PlayStream(int channel, Mp3Stream* stream)
 {
+    output.CatchUp();  // time before the start is not the new sound's
     std::lock_guard<std::mutex> guard(lock);
     if (!HoldsStream(stream)) return -1;
     for (size_t i = 0; i < channels.size(); ++i)
@@ -225,12 +230,14 @@ bool SoundSystem::SetChannelVolume(int channel, int volume)
 
 int64_t SoundSystem::StreamFrames(Mp3Stream* stream)
 {
+    output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
     return HoldsStream(stream) ? stream->PlayedFrames() : 0;
 }
 
 int SoundSystem::StreamMilliseconds(Mp3Stream* stream)
 {
+    output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
     if (!HoldsStream(stream) || mixRate <= 0) return 0;
     return int(stream->PlayedFrames() * 1000 / mixRate);
@@ -238,6 +245,7 @@ int SoundSystem::StreamMilliseconds(Mp3Stream* stream)
 
 bool SoundSystem::StreamFinished(Mp3Stream* stream)
 {
+    output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
     return HoldsStream(stream) && stream->Finished();
 }

@@ -77,7 +77,7 @@ private:
     std::vector<float> mixBuffer;
     std::vector<float> sourceBuffer;
 
-    AudioOutput output;  // started and stopped outside `lock`
+    AudioOutput output;  // started, stopped and caught up outside `lock`
 };
 
 }  // namespace sunvale

@@ -2,12 +2,15 @@
 // mixing rate, the play position, damaged input, handles after FSOUND_Close,
 // and the null output's real-time pace.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
 #include "TestAudio.h"
+#include "app/sound/AudioOutput.h"
 #include "app/sound/FSound.h"
 
 namespace sunvale {
@@ -123,6 +126,40 @@ TEST_F(FSoundTest, NullOutputAdvancesInRealTime)
     EXPECT_FALSE(FSOUND_Stream_IsFinished(stream));
     EXPECT_NEAR((p1 - p0) / wallMs, 1.0, 0.05)
         << "stream ms " << (p1 - p0) << " over wall ms " << wallMs;
+}
+
+// When the silent output's thread cannot be started, the library still
+// starts, and the position advances with the clock as it is asked for.
+TEST_F(FSoundTest, NullOutputWithoutAThreadFollowsTheCallersClock)
+{
+    struct ThreadRefused {
+        ThreadRefused()
+        {
+            AudioOutput::createThread = [](pthread_t*, const pthread_attr_t*, void* (*)(void*),
+                                           void*) { return EAGAIN; };
+        }
+        ~ThreadRefused() { AudioOutput::createThread = &pthread_create; }
+    } refused;
+    FSOUND_SetOutputKind(SoundOutput::Null);
+    ASSERT_NE(FSOUND_Init(22050, 32, 2), 0);
+    const std::vector<unsigned char> mp3 =
+        EncodeMp3(SineStereo(3 * 22050, 22050, 440.0, 0.5), 22050);
+    FSOUND_STREAM* stream = OpenFromMemory(mp3);
+    ASSERT_NE(stream, nullptr);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point played = Clock::now();
+    ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int p0 = FSOUND_Stream_GetTime(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int p1 = FSOUND_Stream_GetTime(stream);
+    const double sincePlay =
+        std::chrono::duration<double, std::milli>(Clock::now() - played).count();
+    // At least the time slept, at most the time since Play (whole frames).
+    EXPECT_GE(p0, 50);
+    EXPECT_GE(p1, p0 + 50);
+    EXPECT_LE(p1, sincePlay + 1);
+    EXPECT_FALSE(FSOUND_Stream_IsFinished(stream));
 }
 
 }  // namespace

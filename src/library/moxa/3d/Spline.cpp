@@ -13,14 +13,14 @@ extern "C" float Spline(float t, const float* keys, int n)
     if (t > 1.0f) t = 1.0f;
 
     const float s = static_cast<float>(n - 3) * t;
-    int i = static_cast<int>(std::floor(s));
-    float u = s - static_cast<float>(i);
+    const float segment = std::floor(s);
     // t = 1 would select segment n - 3 and touch keys[n]; stay on the last
     // segment at its end instead (same value, the fourth weight is 0 there).
-    if (i > n - 4) {
-        u += static_cast<float>(i - (n - 4));
-        i = n - 4;
-    }
+    // Compared in double before the conversion: for n near 2^31, n - 3 rounds
+    // to 2^31 in single precision, which no int holds.
+    int i = n - 4;
+    if (static_cast<double>(segment) <= static_cast<double>(n - 4)) i = static_cast<int>(segment);
+    const float u = s - static_cast<float>(i);
 
     const float u2 = u * u;
     const float u3 = u2 * u;

@@ -8,6 +8,8 @@
 #include <cstdio>
 // Decoders.
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 #include <png.h>
 
 #include <csetjmp>
@@ -55,9 +57,11 @@ ImageData* MakeImage(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uns
 // Error manager whose fatal-error exit jumps back into DecodeJpeg instead of
 // returning into the library (which would go on with broken state) or ending
 // the process (the library's default).
+// Warnings are not printed; the one that matters is noted.
 struct JpegErrorManager {
     jpeg_error_mgr pub;  // first: the library sees only this part
     jmp_buf jump;
+    bool scanCutShort;  // a scan needed bits past a marker or the end of the data
 };
 
 [[noreturn]] void ExitOnJpegError(j_common_ptr cinfo)
@@ -66,18 +70,53 @@ struct JpegErrorManager {
     longjmp(error->jump, 1);
 }
 
+void NoteJpegWarning(j_common_ptr cinfo, int level)
+{
+    if (level >= 0) return;  // trace messages
+    JpegErrorManager* error = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    error->pub.num_warnings++;
+    if (error->pub.msg_code == JWRN_HIT_MARKER) error->scanCutShort = true;
+}
+
 // Source manager over the decoder's own copy of the compressed data. Record
 // and copy come from the decompressor's permanent pool and go with it.
 struct JpegMemorySource {
     jpeg_source_mgr pub;  // first: the library sees only this part
     JOCTET* copy;
+    bool endInserted;  // the data ran out and an end marker was made up
 };
 
 void InitJpegSource(j_decompress_ptr) {}
 
-// All data is in the buffer from the start, so there is never more: FALSE
-// makes the library suspend, which DecodeJpeg treats as a truncated file.
-boolean FillJpegInputBuffer(j_decompress_ptr) { return FALSE; }
+// All data is in the buffer from the start, so there is never more. Instead
+// of suspending, the library gets an end marker (FF D9), as if the file
+// ended there: a scan that needed more data then warns (scanCutShort), and a
+// file that only lacks its own end marker still finishes.
+boolean FillJpegInputBuffer(j_decompress_ptr cinfo)
+{
+    static const JOCTET kEndMarker[2] = {0xFF, JPEG_EOI};
+    JpegMemorySource* src = reinterpret_cast<JpegMemorySource*>(cinfo->src);
+    src->endInserted = true;
+    src->pub.next_input_byte = kEndMarker;
+    src->pub.bytes_in_buffer = sizeof kEndMarker;
+    return TRUE;
+}
+
+// With the data run out before the end marker: whether the picture is
+// nevertheless whole. A single scan is whole when it never ran short; a
+// progressive picture also needs every coefficient refined down to bit 0
+// (a file cut between two scans leaves some coarser). Other multi-scan
+// files are not checked and count as cut.
+bool JpegScansComplete(j_decompress_ptr cinfo, const JpegErrorManager& error)
+{
+    if (error.scanCutShort) return false;
+    if (!jpeg_has_multiple_scans(cinfo)) return true;
+    if (!cinfo->progressive_mode || !cinfo->coef_bits) return false;
+    for (int c = 0; c < cinfo->num_components; ++c)
+        for (int k = 0; k < DCTSIZE2; ++k)
+            if (cinfo->coef_bits[c][k] != 0) return false;
+    return true;
+}
 
 // Skips numBytes of input, never past the end of the copy.
 void SkipJpegInputData(j_decompress_ptr cinfo, long numBytes)
@@ -107,6 +146,7 @@ void SetJpegMemorySource(j_decompress_ptr cinfo, const unsigned char* data, uint
     src->pub.term_source = TermJpegSource;
     src->pub.next_input_byte = src->copy;
     src->pub.bytes_in_buffer = size;
+    src->endInserted = false;
     cinfo->src = &src->pub;
 }
 
@@ -206,6 +246,8 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
 
     cinfo.err = jpeg_std_error(&error.pub);
     error.pub.error_exit = ExitOnJpegError;
+    error.pub.emit_message = NoteJpegWarning;
+    error.scanCutShort = false;
     if (setjmp(error.jump)) {
         delete[] pixels;
         jpeg_destroy_decompress(&cinfo);
@@ -214,7 +256,8 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
     jpeg_create_decompress(&cinfo);
     SetJpegMemorySource(&cinfo, data, size);
 
-    // Suspension (JPEG_SUSPENDED, FALSE, zero rows) means the data ran out.
+    // The source never suspends; a header cut short ends in the made-up end
+    // marker, which the library refuses through the error exit.
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
@@ -256,11 +299,17 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
         }
         std::memcpy(pixels + size_t(y) * rowBytes, row[0], rowBytes);
     }
-    if (!jpeg_finish_decompress(&cinfo)) {
+    // Every scanline is in the array. Data that ran out before the end marker
+    // loses the picture only when a scan was cut; a missing end marker alone
+    // keeps it. Checked before the finish, which releases the scan state.
+    const JpegMemorySource* src = reinterpret_cast<const JpegMemorySource*>(cinfo.src);
+    if (src->endInserted && !JpegScansComplete(&cinfo, error)) {
         delete[] pixels;
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }
+    // Reads on to the end marker, made up when the file lacks it.
+    jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return MakeImage(width, height, bytesPerPixel * 8, pixels);
 }

@@ -3,6 +3,8 @@
 // and the camera's default bounds and normalised axes. Inverses of rotated
 // matrices and the point transform's layout are checked through the camera.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -95,6 +97,31 @@ TEST(Spline, ArgumentsOutsideTheCurveNeverReadBeyondTheKeys)
                  {0.5f, k, 0, 0.0f},   {0.5f, k, -5, 0.0f}, {0.5f, nullptr, 4, 0.0f}};
     for (const auto& c : cases)
         EXPECT_FLOAT_EQ(Spline(c.t, c.keys, c.n), c.want) << "t " << c.t << " n " << c.n;
+}
+
+// For n near 2^31, n - 3 rounds to 2^31 in single precision: at t = 1 the
+// segment index must be clamped before it becomes an int. The keys end at a
+// page boundary, only their last page is readable and a guard page follows,
+// so any read outside the last segment faults.
+TEST(Spline, HugeKeyCountsStayOnTheLastSegment)
+{
+    const long page = sysconf(_SC_PAGESIZE);
+    for (int n : {std::numeric_limits<int>::max(), std::numeric_limits<int>::max() - 3}) {
+        SCOPED_TRACE(n);
+        const size_t bytes = size_t(n) * sizeof(float);
+        const size_t pages = (bytes + size_t(page) - 1) / size_t(page);
+        const size_t mapped = (pages + 1) * size_t(page);  // and a guard page
+        void* base =
+            mmap(nullptr, mapped, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (base == MAP_FAILED) GTEST_SKIP() << "no address space for " << bytes << " bytes";
+        char* const end = static_cast<char*>(base) + pages * size_t(page);
+        ASSERT_EQ(mprotect(end - page, size_t(page), PROT_READ | PROT_WRITE), 0);
+        float* const keys = reinterpret_cast<float*>(end - bytes);
+        for (int i = n - 4; i < n; ++i) keys[i] = 3.0f;
+        // The last segment at u = 0: 0.1667 * (k + 4k + k) with k = 3.
+        for (float t : {1.0f, 2.0f}) EXPECT_FLOAT_EQ(Spline(t, keys, n), 3.0006f) << t;
+        munmap(base, mapped);
+    }
 }
 
 TEST(Camera, DefaultHasIdentityMatricesAndDefaultFrustumBounds)

@@ -140,6 +140,26 @@ TEST(ImageLoaderTga, BottomUpRowsComeOutTopRowFirstInRgbaOrder)
     ExpectImage(Decode(kTga, test::EncodeTga(pixels, 7, 5, 32, 3)), 7, 32, pixels);
 }
 
+// All scan data read, the end marker (FF D9) missing or cut in half: the
+// picture is complete, only the finish finds no end.
+TEST(ImageLoaderJpeg, MissingEndMarkerKeepsThePicture)
+{
+    const Bytes colour = GradientPixels(20, 12, 3);
+    for (bool progressive : {false, true}) {
+        const Bytes file = test::EncodeJpeg(colour, 20, 12, 3, progressive);
+        ASSERT_EQ(file[file.size() - 2], 0xFF);
+        ASSERT_EQ(file[file.size() - 1], 0xD9);
+        const Image full = Decode(kJpeg, file);
+        ASSERT_NE(full, nullptr);
+        for (size_t cut : {1, 2}) {
+            ExpectImage(Decode(kJpeg, Bytes(file.begin(), file.end() - long(cut))), 20, 24,
+                        PixelsOf(*full),
+                        std::string(progressive ? "progressive" : "baseline") + " less " +
+                            std::to_string(cut));
+        }
+    }
+}
+
 TEST(ImageLoader, BrokenFilesGiveNull)
 {
     const Bytes png =
@@ -178,7 +198,9 @@ TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
     auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
     for (const auto& [name, file, decode] : files) {
         ASSERT_NE(Decode(decode, file), nullptr) << name;
-        for (size_t cut = 0; cut < file.size(); ++cut)
+        // A JPEG keeps its picture without (part of) its end marker.
+        const size_t refusedBelow = decode == kJpeg ? file.size() - 2 : file.size();
+        for (size_t cut = 0; cut < refusedBelow; ++cut)
             EXPECT_EQ(Decode(decode, Bytes(file.begin(), file.begin() + long(cut))), nullptr)
                 << name << " cut " << cut;
         // A corrupted copy may decode or not; what comes back is complete.

@@ -55,7 +55,7 @@ bool AllocateOutput(RarState& s, long fileSize)
     const uint64_t packed = h.PACK_SIZE < available ? h.PACK_SIZE : available;
     const uint64_t limit =
         h.METHOD == FileHeader::kMethodStored ? packed : packed * 8 * kMaxBytesPerBit;
-    // The remaining-output count of the unpacker is a signed 32-bit value.
+    // Entries of 2 GiB and more are refused outright.
     if (h.UNP_SIZE > 0x7FFFFFFFu || h.UNP_SIZE > limit) return false;
     s.output = static_cast<uint8_t*>(std::malloc(h.UNP_SIZE ? h.UNP_SIZE : 1));
     return s.output != nullptr;
@@ -85,7 +85,7 @@ bool DecodeEntry(RarState& s, bool wanted)
         s.cipher.InitCipher(s.password);
     }
     s.packedLeft = h.PACK_SIZE;
-    s.remaining = int32_t(h.UNP_SIZE);
+    s.remaining = int64_t(h.UNP_SIZE);
     // The data begins after the whole header, whatever part of it was read.
     std::fseek(s.archive, s.blockStart + long(h.HEAD_SIZE), SEEK_SET);
 

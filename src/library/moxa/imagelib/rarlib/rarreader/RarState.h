@@ -52,7 +52,9 @@ struct RarState {
     // --- unpacker ---
     uint32_t windowPos = 0;  // next byte to produce
     uint32_t writePos = 0;   // first byte not yet moved to the output
-    int32_t remaining = 0;   // output bytes still to produce, minus one while decoding
+    // Output bytes still to produce, minus one while decoding: -1 .. 2^32 - 1,
+    // so any UNP_SIZE fits, also of a skipped entry whose size is not checked.
+    int64_t remaining = 0;
     std::array<uint8_t, RarBitInput::kBufferSize + RarBitInput::kPadding> inputBuffer{};
     RarBitInput input{inputBuffer.data()};
     uint32_t packedLeft = 0;   // packed bytes of the entry not read yet

@@ -263,8 +263,8 @@ bool DecodeSymbols(RarState& s)
         run.bitLimit = in.readTop * 8 < refillBit ? in.readTop * 8 : refillBit;
         run.pos = s.windowPos;
         const uint32_t room = (unflushed == 0 ? kWindowSize : unflushed) - (kFlushMargin - 1);
-        const uint32_t toProduce = uint32_t(s.remaining) + 1;
-        run.limit = toProduce < room ? toProduce : room;
+        const uint64_t toProduce = uint64_t(s.remaining) + 1;
+        run.limit = toProduce < room ? uint32_t(toProduce) : room;
         if (s.audioMode) {
             DecodeAudioRun(s, run);
         } else {
@@ -272,7 +272,7 @@ bool DecodeSymbols(RarState& s)
         }
         in.SetBitPos(run.bitPos);
         s.windowPos = run.pos;
-        s.remaining -= int32_t(run.produced);
+        s.remaining -= int64_t(run.produced);
         if (run.tableSwitch && !ReadCodeTables(s)) break;
     }
     s.windowPos &= kWindowMask;
@@ -346,8 +346,10 @@ bool ReadCodeTables(RarState& s)
     for (uint8_t& length : bitLengths) length = uint8_t(in.GetBits(4));
     BuildDecodeTable(bitLengths.data(), s.bitLengthTable, RarState::kBitLengthSymbols);
 
-    // Entries past tableSize stay 0 and become 0 in the previous lengths.
-    std::array<uint8_t, RarState::kTableBytes> lengths{};
+    // Only lengths[0 .. tableSize - 1] are read; the entries past the table
+    // size keep their previous values, so that a later, larger table (LZ
+    // after mono audio, four channels after one) delta-codes against them.
+    std::array<uint8_t, RarState::kTableBytes> lengths = s.prevLengths;
     for (uint32_t i = 0; i < tableSize;) {
         if (in.inPos > kRefillLengths) RefillInput(s, false);
         const uint32_t symbol = DecodeSymbol(in, s.bitLengthTable);
@@ -429,7 +431,7 @@ void FlushWindow(RarState& s)
 void CopyMatch(RarState& s, uint32_t length, uint32_t distance)
 {
     RememberMatch(s, length, distance);
-    s.remaining -= int32_t(length);
+    s.remaining -= int64_t(length);
     s.windowPos = CopyBytes(s.window, s.windowPos & kWindowMask, length, distance);
 }
 

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <set>
+#include <utility>
 
 #include "RarTestData.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarBitWriter.h"
@@ -168,6 +171,43 @@ TEST(RarPacker, SolidArchiveCarriesWindowTablesAndModes)
     std::string error;
     ASSERT_TRUE(PackRarArchive(entries, options, &repeat, &error));
     EXPECT_EQ(archive, repeat);
+}
+
+// Each block sends only as many code lengths as its mode needs (374 for LZ,
+// 257 per audio channel); the rest of the 1028 carry over to later blocks,
+// which delta-code against them. One solid stream passes through every
+// ordered pair of the five modes.
+TEST(RarPacker, SolidArchiveSwitchesBetweenLzAndEveryChannelCount)
+{
+    // 0: LZ text; 1..4: 8-bit samples of that many channels.
+    auto modeData = [](int mode, uint32_t seed) {
+        return mode == 0 ? MakeText(3000, seed) : MakeSamples(size_t(2400 / mode), mode, 1, seed);
+    };
+    const int kOrder[] = {0, 1, 0, 2, 0, 3, 0, 4, 1, 2, 1, 3, 1, 4, 2, 3, 2, 4, 3, 4, 0};
+    std::set<std::pair<int, int>> pairs;
+    for (size_t i = 1; i < std::size(kOrder); ++i) pairs.insert({kOrder[i - 1], kOrder[i]});
+    ASSERT_EQ(pairs.size(), 20u);
+
+    std::vector<RarPackEntry> entries;
+    for (size_t i = 0; i < std::size(kOrder); ++i) {
+        const int mode = kOrder[i];
+        RarPackEntry e{"e" + std::to_string(i) + (mode ? ".raw" : ".txt"),
+                       modeData(mode, 40 + uint32_t(i)), 0};
+        // The packer codes this entry in the intended mode on its own.
+        std::vector<uint8_t> single;
+        std::string error;
+        ASSERT_TRUE(PackRarArchive({e}, Options(3), &single, &error)) << error;
+        ASSERT_EQ(AudioChannels(single, ReadEntries(single).at(0)), mode) << e.name;
+        entries.push_back(std::move(e));
+    }
+    EXPECT_EQ(RoundTrip("modes.rar", entries, Options(3, true)), "");
+
+    // Four channels, mono, four channels: the third block's channels 2..4
+    // take their lengths from the first.
+    const std::vector<RarPackEntry> q4m0q4 = {{"q4.raw", MakeSamples(900, 4, 1, 51), 0},
+                                              {"m0.raw", MakeSamples(3000, 1, 1, 52), 0},
+                                              {"q4b.raw", MakeSamples(900, 4, 1, 53), 0}};
+    EXPECT_EQ(RoundTrip("q4m0q4.rar", q4m0q4, Options(3, true, RarAudioMode::Force)), "");
 }
 
 // Records of fixed fields with a varying byte, two interleaved periods and

@@ -256,6 +256,23 @@ TEST(RarUnpackerFailure, OutputBeyondTheEntrySizeIsAnOverrun)
                   "Fatal! Buffer overrun during decompression!");
 }
 
+// A solid archive decodes the entries before the wanted one whatever sizes
+// they claim: the remaining-output count must hold any UNP_SIZE (the
+// sanitizer build catches an overflow of a narrower counter).
+TEST(RarUnpackerFailure, SkippedSolidEntryOfHugeClaimedSizeFailsCleanly)
+{
+    const std::vector<uint8_t> few(50, 'q');
+    for (uint32_t claimed : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(claimed);
+        TestEntry big = PackedEntry("big", PackStream(few), few);
+        big.unpSize = claimed;
+        ExpectFailure(ExtractFrom(BuildArchive({big, kAbc}, true), "a"),
+                      "Packed data ended before the file was complete!");
+        // Not wanted in a plain archive: passed over, never decoded.
+        ExpectBytes(ExtractFrom(BuildArchive({big, kAbc}), "a"), Text("abc"));
+    }
+}
+
 // Random bytes as packed data: any outcome but a crash or a stray access.
 TEST(RarUnpackerFailure, RandomPackedDataNeverEscapesItsBuffers)
 {

@@ -98,6 +98,20 @@ std::vector<uint8_t> PackArchive(const std::vector<sunvale::RarPackEntry>& entri
     return archive;
 }
 
+bool UnarExtract(const std::vector<uint8_t>& archive, const std::string& name,
+                 std::vector<uint8_t>* bytes)
+{
+    const std::string path = TempPath("unar.rar"),
+                      cmd = "unar -q -f -D -o " + path + ".out " + path + " >/dev/null 2>&1";
+    WriteFile(path, archive);
+    std::filesystem::remove_all(path + ".out");
+    if (std::system(cmd.c_str()) != 0) return false;
+    std::ifstream in(path + ".out/" + name, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
 std::vector<uint8_t> PackStream(const std::vector<uint8_t>& content)
 {
     const std::vector<uint8_t> archive = PackArchive({{"f", content, 0}}, {});

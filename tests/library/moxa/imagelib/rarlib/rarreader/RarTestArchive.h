@@ -35,6 +35,11 @@ std::vector<uint8_t> PackArchive(const std::vector<sunvale::RarPackEntry>& entri
 // The packed data of `content` as the packer writes it (level 3).
 std::vector<uint8_t> PackStream(const std::vector<uint8_t>& content);
 
+// What unar, as an independent extractor, makes of entry `name` of the
+// archive image; false when unar fails or makes no such file.
+bool UnarExtract(const std::vector<uint8_t>& archive, const std::string& name,
+                 std::vector<uint8_t>* bytes);
+
 std::vector<uint8_t> BuildArchive(const std::vector<TestEntry>& entries, bool solid = false,
                                   const std::string& marker = "", uint16_t archiveHeaderExtra = 0);
 
