@@ -6,6 +6,10 @@
 #   share/icons/hicolor/      the icon, drawn by sunvale-icon at each size
 #   share/man/man1, man6      a page per program
 
+# Installing copies what the build made and builds nothing: cpack, run by a
+# test while other tests use the build folder, must not rebuild it.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 set(SUNVALE_APP_ID org.sunvale.Sunvale)
 set(SUNVALE_ICON_SIZES 16 24 32 48 64 128 256)
 
