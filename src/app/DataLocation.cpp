@@ -116,8 +116,14 @@ bool LocateShowData(const std::vector<std::string>& places, std::string* found,
             *found = place;
             return true;
         }
-        *message = place + " is not usable show data (" + reason + "); searched " + searched +
-                   "; make it again with 'sunvale-datagen " + place + "'";
+        *message = place;
+        *message += " is not usable show data (";
+        *message += reason;
+        *message += "); searched ";
+        *message += searched;
+        *message += "; make it again with 'sunvale-datagen ";
+        *message += place;
+        *message += "'";
         return false;
     }
     *message = "no show data found: searched " + searched +

@@ -22,6 +22,7 @@ Parsed Parse(std::initializer_list<const char*> args)
     std::vector<std::string> storage{"sunvale"};
     for (const char* a : args) storage.emplace_back(a);
     std::vector<char*> argv;
+    argv.reserve(storage.size() + 1);
     for (std::string& s : storage) argv.push_back(s.data());
     argv.push_back(nullptr);
     Parsed p;

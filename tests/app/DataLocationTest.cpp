@@ -47,7 +47,7 @@ protected:
     }
     std::string Good(const std::string& name)
     {
-        const std::string path = dir.File(name);
+        std::string path = dir.File(name);
         WriteBytes(path, ShowData(), ShowData().size());
         return path;
     }
