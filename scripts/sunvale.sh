@@ -23,6 +23,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool unar lame libjpeg-turbo-progs netpbm
     clang-format clang-tidy
+    desktop-file-utils appstream man-db dpkg-dev
 )
 
 missing=()

@@ -46,6 +46,14 @@ bool IsOfferedMode(const DisplayMode& mode)
     return aspect >= kMinAspect && aspect <= kMaxAspect;
 }
 
+// List index of a mixing rate in Hz; the default entry for any other value.
+int InitialRateIndex(int rate)
+{
+    for (int i = 0; i < static_cast<int>(sizeof kRates / sizeof kRates[0]); ++i)
+        if (kRates[i] == rate) return i;
+    return kPreselectedRate;
+}
+
 // GTK may be initialised once per process; a failed attempt (no display)
 // is retried on the next call. The C locale stays as it is: the rest of the
 // program formats and parses numbers and must not follow the user's locale.
@@ -236,17 +244,20 @@ int ConfigDialog::Show(void* owner)
 
     DialogWidgets widgets;
     BuildDialog(&widgets, GetDialogTitle());
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widgets.fullscreenRadio), TRUE);
+    gtk_toggle_button_set_active(
+        GTK_TOGGLE_BUTTON(initialFullscreen == 0 ? widgets.windowedRadio : widgets.fullscreenRadio),
+        TRUE);
 
     EnumerateModes();
+    const int modeIndex = InitialModeIndex();
     for (int i = 0; i < modeCount; ++i)
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(widgets.modeCombo),
                                        ModeText(modes[i]).c_str());
-    gtk_combo_box_set_active(GTK_COMBO_BOX(widgets.modeCombo), PreselectedModeIndex());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widgets.modeCombo), modeIndex);
 
     for (const char* text : kRateTexts)
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(widgets.rateCombo), text);
-    gtk_combo_box_set_active(GTK_COMBO_BOX(widgets.rateCombo), kPreselectedRate);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widgets.rateCombo), InitialRateIndex(initialRate));
 
     widgets.loop = g_main_loop_new(nullptr, FALSE);
     gtk_widget_show_all(widgets.window);
@@ -323,6 +334,29 @@ int ConfigDialog::PreselectedModeIndex() const
         if (modes[i].pelsWidth == 800 && modes[i].pelsHeight == 600 && modes[i].bitsPerPel == 32)
             return i;
     return 0;
+}
+
+int ConfigDialog::InitialModeIndex()
+{
+    if (initialMode.pelsWidth == 0) return PreselectedModeIndex();
+    for (int i = 0; i < modeCount; ++i)
+        if (modes[i].pelsWidth == initialMode.pelsWidth &&
+            modes[i].pelsHeight == initialMode.pelsHeight &&
+            (initialMode.bitsPerPel == 0 || modes[i].bitsPerPel == initialMode.bitsPerPel))
+            return i;
+    if (modeCount >= kMaxModes) return PreselectedModeIndex();
+    DisplayMode added = initialMode;
+    if (added.bitsPerPel == 0) added.bitsPerPel = 32;
+    modes[modeCount] = added;
+    return modeCount++;
+}
+
+void ConfigDialog::ChooseInitialChoices()
+{
+    EnumerateModes();
+    fullscreen = initialFullscreen == 0 ? 0 : 1;
+    chosenMode = modes[InitialModeIndex()];
+    mixingRate = kRates[InitialRateIndex(initialRate)];
 }
 
 std::string ConfigDialog::ModeText(const DisplayMode& mode)

@@ -37,6 +37,15 @@ public:
     // Index of the entry the dialog preselects: the first 800x600 mode at
     // 32 bits, else 0.
     int PreselectedModeIndex() const;
+    // Index of the entry the dialog opens with: initialMode's entry when one
+    // is set (added at the end of the list when the list lacks it and has
+    // room), else PreselectedModeIndex(). Call after EnumerateModes.
+    int InitialModeIndex();
+
+    // Sets fullscreen, chosenMode and mixingRate to what the dialog would
+    // return if it were confirmed at once, without showing it.
+    void ChooseInitialChoices();
+
     // The list text of a mode, e.g. "800x600x32bit".
     static std::string ModeText(const DisplayMode& mode);
 
@@ -45,6 +54,13 @@ public:
     DisplayMode chosenMode;  // copy of the selected modes entry after OK
     DisplayMode modes[kMaxModes];
     int modeCount;  // 0 to kMaxModes
+
+    // Choices the dialog opens with in place of its defaults (Fullscreen,
+    // 800x600x32, 44100 Hz). -1, a width of 0 and 0 keep the defaults; a
+    // bitsPerPel of 0 matches any depth and means 32 when the mode is added.
+    int initialFullscreen = -1;
+    DisplayMode initialMode;
+    int initialRate = 0;
 };
 
 }  // namespace sunvale

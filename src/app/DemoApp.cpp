@@ -2,9 +2,13 @@
 #include "app/DemoApp.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
+
+#include <string>
 
 #include "app/Clock.h"
 #include "app/DisplaySettings.h"
+#include "app/ErrorBox.h"
 #include "app/Random.h"
 #include "app/Schedule.h"
 #include "app/sound/MusicPlayer.h"
@@ -14,6 +18,22 @@ namespace sunvale {
 namespace {
 constexpr uint32_t kEscapeKey = 27;
 constexpr int kSoftwareChannels = 32;
+
+// Whether display 0 has a mode of exactly this size and depth (depth as
+// the dialog counts it: bytes per pixel times 8).
+bool DisplayOffersMode(const DisplayMode& mode)
+{
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode offered;
+        if (SDL_GetDisplayMode(0, i, &offered) != 0) break;
+        if (static_cast<uint32_t>(offered.w) == mode.pelsWidth &&
+            static_cast<uint32_t>(offered.h) == mode.pelsHeight &&
+            SDL_BYTESPERPIXEL(offered.format) * 8u == mode.bitsPerPel)
+            return true;
+    }
+    return false;
+}
 }  // namespace
 
 int LoadShow(Timeline& timeline, int mixingRate, const std::atomic<int>* running)
@@ -35,7 +55,22 @@ const char* DemoApp::GetDialogTitle() const { return "Zentrope - Configration"; 
 
 int DemoApp::Init()
 {
-    if (!Show(nullptr)) return 0;
+    initialFullscreen = options.fullscreen;
+    initialMode = options.mode;
+    initialRate = options.mixingRate;
+    if (options.noDialog)
+        ChooseInitialChoices();
+    else if (!Show(nullptr))
+        return 0;
+    // Only a mode typed on the command line can be missing from the display.
+    if (ConfigDialog::fullscreen && options.mode.pelsWidth != 0 && !DisplayOffersMode(chosenMode)) {
+        const std::string text = "the display does not offer the fullscreen mode " +
+                                 ModeText(chosenMode) +
+                                 "; choose one of its modes, or --windowed for any size";
+        ReportStartupError(text.c_str());
+        choicesRefused = 1;
+        return 0;
+    }
     g_displaySettings.mode = chosenMode;
     g_displaySettings.fullscreen = ConfigDialog::fullscreen;
     AppBase::fullscreen = ConfigDialog::fullscreen;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AppBase.h"
+#include "app/CommandLine.h"
 #include "app/ConfigDialog.h"
 #include "app/Timeline.h"
 
@@ -27,6 +28,13 @@ public:
     const char* GetDialogTitle() const override;
 
     Timeline timeline;
+
+    // The command line's choices: they preselect the dialog's entries, or
+    // stand in for the dialog with noDialog.
+    ShowOptions options;
+    // Set by Init when it refused the choices with a message (a fullscreen
+    // mode the display does not offer), as opposed to a cancelled dialog.
+    int choicesRefused = 0;
 };
 
 // The steps of the load after the context exists: seed the generator, build

@@ -8,6 +8,12 @@ namespace sunvale {
 // Shows text; returns 1 like the show's other error helpers.
 int ShowError(const char* text);
 
+// A start-up failure the user must see wherever they started the program:
+// one line "sunvale: text" on standard error, and the same text in the box
+// (or the handler). Main thread only, before the show's window exists: where
+// SDL cannot draw its box, GTK draws it. Returns 1.
+int ReportStartupError(const char* text);
+
 // Replaces the message box with handler (nullptr restores the box). For
 // tests and offscreen tools, which must never block on a dialog.
 using ErrorBoxHandler = void (*)(const char* text);

@@ -147,6 +147,60 @@ TEST(ConfigDialog, WithoutAnyUsableMode800x600At32BitsIsOffered)
     EXPECT_EQ(Texts(dialog), std::vector<std::string>{"800x600x32bit"});
 }
 
+TEST(ConfigDialog, InitialModeMatchesAListedSizeAtAnyDepthWhenLeftOpen)
+{
+    ConfigDialog dialog;
+    Enumerate(dialog, {Mode(640, 480, 32), Mode(800, 600, 32), Mode(1024, 768, 24)});
+    dialog.initialMode = Mode(1024, 768, 0, 0);
+    EXPECT_EQ(dialog.InitialModeIndex(), 2);
+    dialog.initialMode = Mode(1024, 768, 32, 0);
+    EXPECT_EQ(dialog.InitialModeIndex(), 3);  // a 32-bit entry is added
+    EXPECT_EQ(dialog.modeCount, 4);
+    EXPECT_EQ(ConfigDialog::ModeText(dialog.modes[3]), "1024x768x32bit");
+    EXPECT_EQ(dialog.InitialModeIndex(), 3);  // and found, not added again
+    EXPECT_EQ(dialog.modeCount, 4);
+}
+
+TEST(ConfigDialog, InitialModeNotListedIsAddedAt32BitsAndFullListKeepsTheDefault)
+{
+    ConfigDialog dialog;
+    Enumerate(dialog, {Mode(1024, 768, 32), Mode(800, 600, 32)});
+    dialog.initialMode = Mode(640, 360, 0, 0);
+    ASSERT_EQ(dialog.InitialModeIndex(), 2);
+    EXPECT_EQ(ConfigDialog::ModeText(dialog.modes[2]), "640x360x32bit");
+
+    std::vector<DisplayMode> many;
+    for (uint32_t i = 0; i < 300; ++i) many.push_back(Mode(640 + 4 * i, 480 + 3 * i, 32));
+    Enumerate(dialog, many);
+    ASSERT_EQ(dialog.modeCount, ConfigDialog::kMaxModes);
+    EXPECT_EQ(dialog.InitialModeIndex(), dialog.PreselectedModeIndex());
+    EXPECT_EQ(dialog.modeCount, ConfigDialog::kMaxModes);
+}
+
+TEST(ConfigDialog, InitialChoicesWithoutDisplayAreTheDialogDefaultsOrTheGivenOnes)
+{
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    ConfigDialog defaults;
+    testing::internal::CaptureStderr();
+    defaults.ChooseInitialChoices();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(defaults.fullscreen, 1);
+    EXPECT_EQ(defaults.mixingRate, 44100);
+    EXPECT_EQ(ConfigDialog::ModeText(defaults.chosenMode), "800x600x32bit");
+
+    ConfigDialog given;
+    given.initialFullscreen = 0;
+    given.initialMode = Mode(640, 480, 16, 0);
+    given.initialRate = 16000;
+    testing::internal::CaptureStderr();
+    given.ChooseInitialChoices();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(given.fullscreen, 0);
+    EXPECT_EQ(given.mixingRate, 16000);
+    EXPECT_EQ(ConfigDialog::ModeText(given.chosenMode), "640x480x16bit");
+}
+
 TEST(ConfigDialog, WithoutDisplayShowReturnsZeroWithAMessage)
 {
     // Nothing else in this program touches GTK, so it sees no display.

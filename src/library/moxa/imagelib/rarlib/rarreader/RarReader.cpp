@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "library/moxa/imagelib/rarlib/rarreader/RarCrc32.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarHeaderScan.h"
@@ -24,6 +25,17 @@ constexpr uint8_t kMinUnpVer = 13;
 constexpr uint8_t kMaxUnpVer = 20;
 // One bit of packed data yields at most one match of this many bytes.
 constexpr uint64_t kMaxBytesPerBit = 261;
+
+// The one archive-name mapping (SetRarArchiveLocation); both empty when unset.
+std::string gLocationName;
+std::string gLocationPath;
+
+// The file an archive name opens.
+const char* ArchiveFilePath(const char* archiveName)
+{
+    if (!gLocationName.empty() && gLocationName == archiveName) return gLocationPath.c_str();
+    return archiveName;
+}
 
 // Copies a text into a fixed buffer, cut to fit.
 void CopyCut(char* destination, size_t bufferSize, const char* source)
@@ -105,7 +117,7 @@ bool DecodeEntry(RarState& s, bool wanted)
 bool ExtractMatching(RarState& s)
 {
     s.entryFound = false;
-    s.archive = std::fopen(s.archiveName, "rb");
+    s.archive = std::fopen(ArchiveFilePath(s.archiveName), "rb");
     if (!s.archive) {
         RAR_LOG("Error opening file.");
         return false;
@@ -196,5 +208,16 @@ int RarExtract(unsigned char** data, uint32_t* size, const char* fileName, const
 }
 
 void SetRarDebugLogPath(const char* path) { RarLog::SetPath(path); }
+
+void SetRarArchiveLocation(const char* name, const char* path)
+{
+    if (!name || !*name || !path || !*path) {
+        gLocationName.clear();
+        gLocationPath.clear();
+        return;
+    }
+    gLocationName = name;
+    gLocationPath = path;
+}
 
 }  // namespace sunvale

@@ -19,4 +19,10 @@ int RarExtract(unsigned char** data, uint32_t* size, const char* fileName, const
 // written when that file can be created.
 void SetRarDebugLogPath(const char* path);
 
+// Opens of the archive `name` read the file at `path` instead, so that a
+// program can name its archive the same way in every load and decide once,
+// at start-up, where that file lives. One mapping at a time; a null or empty
+// name or path removes it. Set it before the extractions it concerns.
+void SetRarArchiveLocation(const char* name, const char* path);
+
 }  // namespace sunvale
