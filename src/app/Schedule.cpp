@@ -1,7 +1,10 @@
 // Scene factory and the schedule build of the load step.
 #include "app/Schedule.h"
 
+#include <new>
+
 #include "app/Timeline.h"
+#include "scenes/SceneC.h"
 #include "scenes/SceneF.h"
 
 namespace sunvale {
@@ -9,6 +12,8 @@ namespace sunvale {
 Scene* CreateScene(SceneKind kind)
 {
     switch (kind) {
+    case SceneKind::C:
+        return new (std::nothrow) SceneC();
     case SceneKind::F:
         return new SceneF();
     default:
