@@ -5,6 +5,7 @@
 
 #include "app/Timeline.h"
 #include "scenes/SceneC.h"
+#include "scenes/SceneE.h"
 #include "scenes/SceneF.h"
 
 namespace sunvale {
@@ -14,6 +15,8 @@ Scene* CreateScene(SceneKind kind)
     switch (kind) {
     case SceneKind::C:
         return new (std::nothrow) SceneC();
+    case SceneKind::E:
+        return new (std::nothrow) SceneE();
     case SceneKind::F:
         return new SceneF();
     default:
