@@ -7,6 +7,7 @@
 #include "scenes/SceneC.h"
 #include "scenes/SceneE.h"
 #include "scenes/SceneF.h"
+#include "scenes/SceneG.h"
 
 namespace sunvale {
 
@@ -19,6 +20,8 @@ Scene* CreateScene(SceneKind kind)
         return new (std::nothrow) SceneE();
     case SceneKind::F:
         return new SceneF();
+    case SceneKind::G:
+        return new (std::nothrow) SceneG();
     default:
         return nullptr;
     }
