@@ -6,13 +6,17 @@
 #include "app/Timeline.h"
 #include "scenes/SceneA.h"
 #include "scenes/SceneB.h"
+#include "scenes/SceneC.h"
 #include "scenes/SceneD.h"
+#include "scenes/SceneE.h"
 #include "scenes/SceneF.h"
+#include "scenes/SceneG.h"
 #include "scenes/SceneH.h"
 
 namespace sunvale {
 
-// Without memory for the object the entry simply has no scene.
+// Without memory for the object the entry simply has no scene. Every row of
+// the schedule names one of these classes.
 Scene* CreateScene(SceneKind kind)
 {
     switch (kind) {
@@ -20,15 +24,20 @@ Scene* CreateScene(SceneKind kind)
         return new (std::nothrow) SceneA();
     case SceneKind::B:
         return new (std::nothrow) SceneB();
+    case SceneKind::C:
+        return new (std::nothrow) SceneC();
     case SceneKind::D:
         return new (std::nothrow) SceneD();
+    case SceneKind::E:
+        return new (std::nothrow) SceneE();
     case SceneKind::F:
         return new (std::nothrow) SceneF();
+    case SceneKind::G:
+        return new (std::nothrow) SceneG();
     case SceneKind::H:
         return new (std::nothrow) SceneH();
-    default:
-        return nullptr;
     }
+    return nullptr;
 }
 
 int BuildSchedule(Timeline& timeline, const std::atomic<int>* running)
