@@ -123,9 +123,12 @@ TEST_F(SceneBTest, LoadsThirtyOneTexturesUnderTheBarAndBuildsSevenEffects)
 {
     std::unique_ptr<SceneB> scene;
     const std::vector<int> ends = LoadingBarEnds([&] { scene = std::make_unique<SceneB>(); });
-    std::vector<int> expected;  // bar at 0.27, 0.28, ... before each load, 0.58 after
+    // Bar at 0.27, 0.28, ... before each load, 0.58 after: each single-precision
+    // fraction scaled in double and truncated.
+    std::vector<int> expected;
     for (int i = 27; i <= 58; ++i) {
-        expected.push_back(static_cast<int>(static_cast<float>(i) / 100.0f * 600.0f + 100.0f));
+        const double fraction = static_cast<float>(i) / 100.0f;
+        expected.push_back(static_cast<int>(fraction * 600.0 + 100.0));
     }
     EXPECT_EQ(ends, expected);
     for (int i = 0; i < SceneB::kTextureCount; ++i) {
