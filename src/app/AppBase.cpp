@@ -156,6 +156,8 @@ void* AppBase::ThreadEntry(void* self)
 {
     AppBase* app = static_cast<AppBase*>(self);
     const int result = app->ThreadMain();
+    // pthread carries the thread's result as a pointer-sized value.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     return reinterpret_cast<void*>(static_cast<intptr_t>(result));
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -31,8 +32,9 @@ std::array<int, 3> ClearRgb()
 {
     GLfloat clear[4] = {};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    return {static_cast<int>(clear[0] * 255 + 0.5f), static_cast<int>(clear[1] * 255 + 0.5f),
-            static_cast<int>(clear[2] * 255 + 0.5f)};
+    return {static_cast<int>(std::lround(clear[0] * 255)),
+            static_cast<int>(std::lround(clear[1] * 255)),
+            static_cast<int>(std::lround(clear[2] * 255))};
 }
 
 // Whether any pixel of rows firstRow..lastRow differs from rgb by more than

@@ -272,7 +272,8 @@ TEST_F(BoxFieldRender, FieldDrawsEveryBoxAtItsPlaceAndHeight)
         for (int n = 0; n < 1000; ++n) {
             std::array<float, 3> lo = {1e9f, 1e9f, 1e9f}, hi = {-1e9f, -1e9f, -1e9f};
             for (int v = 0; v < 36; ++v) {
-                const Vertex& vertex = vertices[static_cast<size_t>(n * 36 + v)];
+                const Vertex& vertex =
+                    vertices[static_cast<size_t>(n) * 36 + static_cast<size_t>(v)];
                 const auto w = ToWorld(view, vertex.p);
                 for (int a = 0; a < 3; ++a)
                     lo[a] = std::min(lo[a], w[a]), hi[a] = std::max(hi[a], w[a]);
@@ -290,7 +291,8 @@ TEST_F(BoxFieldRender, FieldDrawsEveryBoxAtItsPlaceAndHeight)
             // Faces: two triangles each, -z +z -x +x -y +y, grey 0.2, 0.3, 0.6.
             for (int tri = 0; tri < 12; ++tri) {
                 const float grey = tri < 4 ? 0.2f : tri < 8 ? 0.3f : 0.6f;
-                const Vertex& vertex = vertices[static_cast<size_t>(n * 36 + tri * 3)];
+                const Vertex& vertex =
+                    vertices[static_cast<size_t>(n) * 36 + static_cast<size_t>(tri) * 3];
                 ASSERT_EQ(vertex.rgba, (std::array<float, 4>{grey, grey, grey, grey}))
                     << "box " << n << " triangle " << tri;
             }

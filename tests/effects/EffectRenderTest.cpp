@@ -247,10 +247,15 @@ TEST_F(EffectRender, FadeOverlayCoversTheViewWithItsAlpha)
         {-0.0025f, 1, 400, 0},  {-0.0025f, 1, 1000, 0},    {0.25f, 1, 2 * kPi, 1},
         {0.25f, 1, 6 * kPi, 0}, {0.25f, 0, 2 * kPi, 0.6f}, {0.25f, 0, 6 * kPi, 0}};
     const auto view = Square(MatrixOf([] {}), -15, 15, 15, -15, -13);  // 13 ahead of the eye
-    for (const auto& [speed, strong, t, alpha] : cases) {
+    for (const auto& fadeCase : cases) {
+        // Plain copies: the lambda below captures the time (structured
+        // bindings cannot be captured before C++20).
+        const auto [speed, strong, t, alpha] = fadeCase;
+        const float time = t;
         SCOPED_TRACE(testing::Message() << "speed " << speed << " strong " << strong << " t " << t);
         fade.speed = speed, fade.strongPulse = static_cast<int32_t>(strong);
-        ExpectDrawn(Capture([&] { fade.DrawOver(t, nullptr); }), view, {0.1f, 0.2f, 0.3f, alpha});
+        ExpectDrawn(Capture([&] { fade.DrawOver(time, nullptr); }), view,
+                    {0.1f, 0.2f, 0.3f, alpha});
         GLfloat current[4] = {};
         glGetFloatv(GL_CURRENT_COLOR, current);
         EXPECT_NEAR(current[3], alpha, 1e-5f);  // left behind, where GL does not clamp it
@@ -274,7 +279,8 @@ TEST_F(EffectRender, NoiseStripsShiftOnlyWhenRIsOneAndTIsNotOne)
         }
         srand(static_cast<uint32_t>(seed));
         CScanlineNoiseEffect noise;
-        const auto vertices = Capture([&] { noise.DrawOver(static_cast<float>(t), nullptr); });
+        const auto time = static_cast<float>(t);  // the lambda captures a plain copy
+        const auto vertices = Capture([&] { noise.DrawOver(time, nullptr); });
         EXPECT_EQ(vertices.size(), 128u * 6u);
         ExpectDrawn(vertices, corners, {1, 1, 1, 0.5f});
     }
@@ -325,7 +331,9 @@ TEST_F(EffectRender, OverlaysDrawTheirSourceFirstAndNothingAlone)
     CImageQuadEffect quad;
     CFadeEffect fade;
     CScanlineNoiseEffect noise;
-    for (auto [overlay, z] : {std::pair<Effect*, float>{&fade, -13}, {&noise, -240}}) {
+    for (const auto& pair : {std::pair<Effect*, float>{&fade, -13}, {&noise, -240}}) {
+        Effect* const overlay = pair.first;
+        const float z = pair.second;
         srand(1);
         EXPECT_TRUE(Capture([&] { overlay->Draw(3); }).empty());
         const auto vertices = Capture([&] { overlay->DrawOver(3, &quad); });

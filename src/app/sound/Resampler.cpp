@@ -93,7 +93,7 @@ void Resampler::DropConsumedInput()
     // Frames before the first tap of the next output frame are never read again.
     const int64_t firstNeeded = taps > 0 ? whole - taps / 2 + 1 : whole;
     const int64_t drop = std::min<int64_t>(firstNeeded - inputBase, inputFrames - inputBase);
-    if (drop <= 0 || drop < 4096) return;  // compact in batches
+    if (drop < 4096) return;  // compact in batches
     input.erase(input.begin(), input.begin() + drop * 2);
     inputBase += drop;
 }

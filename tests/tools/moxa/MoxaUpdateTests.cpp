@@ -86,7 +86,7 @@ protected:
         EXPECT_EQ(
             RunShell("unar -q -f -D -o " + Quote(b) + " " + Quote(root_ / "in" / archive)).status,
             0);
-        const auto tree = Tree(a);
+        auto tree = Tree(a);
         EXPECT_EQ(tree, Tree(b));
         return tree;
     }

@@ -36,8 +36,9 @@ void RarAudioPredictor::Update(RarAudioChannel* v, int32_t* channelDelta, uint8_
     v->dif[8] += static_cast<uint32_t>(std::abs(d + v->D4));
     v->dif[9] += static_cast<uint32_t>(std::abs(d - cd));
     v->dif[10] += static_cast<uint32_t>(std::abs(d + cd));
-    v->lastDelta =
-        static_cast<int32_t>(static_cast<int8_t>(static_cast<uint8_t>(actual - v->lastChar)));
+    // The byte difference is a signed step: sign-extend it on purpose.
+    const int8_t step = static_cast<int8_t>(static_cast<uint8_t>(actual - v->lastChar));
+    v->lastDelta = static_cast<int32_t>(step);  // NOLINT(bugprone-signed-char-misuse)
     *channelDelta = v->lastDelta;
     v->lastChar = actual;
     if ((v->byteCount & 0x1F) != 0) return;

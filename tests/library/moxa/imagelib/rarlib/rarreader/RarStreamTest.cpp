@@ -57,7 +57,7 @@ public:
 
 std::string WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = sunvale::rartest::TempDir() + "/" + name;
+    std::string path = sunvale::rartest::TempDir() + "/" + name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
