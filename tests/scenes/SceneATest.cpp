@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/ErrorBox.h"
 #include "app/MusicPosition.h"
@@ -126,27 +127,15 @@ const Call& Find(const std::vector<Call>& calls, const std::string& what)
     return kNone;
 }
 
-class SceneATest : public ::testing::Test {
+class SceneATest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         SceneA::ClassState() = SceneAState();
         SetMusicPositionSource(&TestMusic);
     }
-    void TearDown() override { SetMusicPositionSource(nullptr); }
 
     // The bars (top and bottom sixth) are black; something is lit between.
     static void ExpectFramed()
@@ -164,7 +153,6 @@ protected:
             }
         EXPECT_GT(lit, 0);
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(SceneATest, LoadsFifteenTexturesAndTheHeadAndSetsUpSevenEffects)

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/MusicPosition.h"
 #include "app/OffscreenContext.h"
@@ -65,29 +66,16 @@ CImageQuadEffect* ImageOf(const SceneB& scene) { return QuadAt(scene, Scene::kIm
 
 std::array<float, 3> Vec(const float* v) { return {v[0], v[1], v[2]}; }
 
-class SceneBTest : public ::testing::Test {
+class SceneBTest : public SceneTestContext<kWidth, kHeight> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(kWidth, kHeight)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         glViewport(0, 0, kWidth, kHeight);
         SceneB::ClassState() = SceneB::kInitialState;
         PlayMusicAt(0);
     }
-    void TearDown() override { SetMusicPositionSource(nullptr); }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 // Right edges (in the 800 x 600 space) of the loading bars drawn while fn

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/MusicPosition.h"
 #include "app/OffscreenContext.h"
@@ -60,27 +61,12 @@ private:
     Effect* star_;
 };
 
-class SceneCTest : public ::testing::Test {
+class SceneCTest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite()
-    {
-        SetMusicPositionSource(nullptr);
-        context_.reset();
-    }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         SceneC::ClassState() = SceneC::AnimationState{};
         SetMusicPositionSource(&TestMusic);
         g_music = 0;
@@ -92,7 +78,6 @@ protected:
         g_music = m;
         scene.Render(t, kStart);
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 // 0.8 sin(0.25 t) + 0.2 above or below zero: the star's fast or slow spin.

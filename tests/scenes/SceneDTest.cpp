@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/MusicPosition.h"
 #include "app/OffscreenContext.h"
@@ -38,29 +39,16 @@ CBlobSurfaceEffect* BlobsOf(const SceneD& scene)
     return static_cast<CBlobSurfaceEffect*>(scene.Effects().effects[SceneD::kBlobEffect]);
 }
 
-class SceneDTest : public ::testing::Test {
+class SceneDTest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         SceneD::ClassState() = SceneD::State{};
         g_music = 0;
         SetMusicPositionSource(&TestMusic);
     }
-    void TearDown() override { SetMusicPositionSource(nullptr); }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(SceneDTest, LoadsTwentyThreeTexturesAndCreatesSevenEffects)

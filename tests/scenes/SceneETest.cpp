@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/OffscreenContext.h"
 #include "app/Random.h"
@@ -42,26 +43,15 @@ private:
     Effect* cloud_;
 };
 
-class SceneETest : public ::testing::Test {
+class SceneETest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 1024;
-        g_displaySettings.mode.pelsHeight = 576;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
+        SetMode(1024, 576);
         SceneE::ClassState() = SceneE::AnimationState{};
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(SceneETest, LoadsEightTexturesAndACloudThatNeverFades)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/MusicPosition.h"
 #include "app/OffscreenContext.h"
@@ -51,26 +52,14 @@ private:
     Effect* star_;
 };
 
-class SceneFTest : public ::testing::Test {
+class SceneFTest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         SceneF::ClassBackground() = BackgroundFlicker{0, 4, 4, 7};
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(SceneFTest, LoadsEightTexturesAndGivesTheFirstFourToFanNoiseImageAndStar)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/MusicPosition.h"
 #include "app/OffscreenContext.h"
@@ -55,27 +56,12 @@ private:
     Effect* noise_;
 };
 
-class SceneGTest : public ::testing::Test {
+class SceneGTest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite()
-    {
-        SetMusicPositionSource(nullptr);
-        context_.reset();
-    }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         SceneG::ClassState() = SceneG::AnimationState{};
         SetMusicPositionSource(&TestMusic);
         g_music = 0;
@@ -101,7 +87,6 @@ protected:
         }
         return most;
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(SceneGTest, LoadsNineTexturesAndACloudThatFadesAtTwelve)

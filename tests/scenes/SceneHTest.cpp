@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "SceneTestContext.h"
 #include "app/DisplaySettings.h"
 #include "app/MusicPosition.h"
 #include "app/OffscreenContext.h"
@@ -68,29 +69,16 @@ private:
     Effect* field_;
 };
 
-class SceneHTest : public ::testing::Test {
+class SceneHTest : public SceneTestContext<> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(160, 120)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        g_displaySettings.mode.pelsWidth = 800;
-        g_displaySettings.mode.pelsHeight = 600;
-        g_displaySettings.mode.bitsPerPel = 32;
+        SceneTestContext::SetUp();
+        if (!Ready()) return;
         SceneH::ClassState() = SceneH::kInitialState;
         g_music = 0.0f;
         SetMusicPositionSource(&FakeMusic);
     }
-    void TearDown() override { SetMusicPositionSource(nullptr); }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST_F(SceneHTest, LoadsSevenTexturesAndBuildsSixEffectsInOrder)
