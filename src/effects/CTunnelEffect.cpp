@@ -31,17 +31,19 @@ constexpr int kInnerSegments = 28;              // depth segments drawn, inner l
 constexpr int kAngleSegments = 16;
 
 // Centre line of the tube at parameter p = 2d + T: x, y before the mouth
-// offset is taken off. Note 2.5 in y, where the mouth offset has 2.
+// offset is taken off. Note 2.5 in y, where the mouth offset has 2. The
+// grid divides p (in single precision), where the mouth offset multiplies
+// by the rounded reciprocals; the two can differ in the last bit.
 double CentreX(float p)
 {
-    return 2.0 * std::sin(static_cast<double>(p * kOver27)) +
-           std::cos(static_cast<double>(p * kOver13));
+    return 2.0 * std::sin(static_cast<double>(p / 27.0f)) +
+           std::cos(static_cast<double>(p / 13.0f));
 }
 
 double CentreY(float p)
 {
-    return 2.5 * std::cos(static_cast<double>(p * kOver33)) +
-           std::sin(static_cast<double>(p * kOver17));
+    return 2.5 * std::cos(static_cast<double>(p / 33.0f)) +
+           std::sin(static_cast<double>(p / 17.0f));
 }
 
 // Grid point (a, d) of a layer for mouth offset (ox, oy).

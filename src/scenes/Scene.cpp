@@ -66,6 +66,13 @@ void Scene::LoadSceneTexture(const char* fileName, int wrapMode)
     ++textureCount;
 }
 
+double Scene::ScreenAspect()
+{
+    const DisplayMode& mode = g_displaySettings.mode;
+    if (mode.pelsHeight == 0) return 1.0;
+    return static_cast<double>(mode.pelsWidth) / static_cast<double>(mode.pelsHeight);
+}
+
 void Scene::SetFrustum(double left, double right, double bottom, double top, double zNear,
                        double zFar)
 {

@@ -82,6 +82,9 @@ protected:
     // face culling off while they draw and on again afterwards.
     static void DrawLetterboxBars();
 
+    // The chosen mode's width / height in double precision (1 without a mode).
+    static double ScreenAspect();
+
     // Loads the projection glFrustum(left..far) and an identity modelview;
     // leaves the modelview matrix current.
     static void SetFrustum(double left, double right, double bottom, double top, double zNear,

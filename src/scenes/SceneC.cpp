@@ -115,8 +115,9 @@ void SceneC::Render(float t, float startTime)
 
     DrawBackgroundPass(t, &state_.background, backgroundImage_);
 
-    BeginMainPass(t);
+    // The music position is read before the fan and strips draw.
     const float m = MusicPosition();
+    BeginMainPass(t);
 
     // The cloud in the scene's local time, in a frustum of the screen's shape.
     const float aspect = g_displaySettings.AspectRatio();

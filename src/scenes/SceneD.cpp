@@ -24,14 +24,6 @@ namespace {
 constexpr float kPhaseSeconds = 8.0f;  // music time per blob view phase
 constexpr float kSwapSeconds = 0.2f;   // music time per picture swap
 
-// Screen aspect ratio, width / height of the chosen mode in double.
-double ScreenAspect()
-{
-    const DisplayMode& mode = g_displaySettings.mode;
-    if (mode.pelsHeight == 0) return 1.0;
-    return static_cast<double>(mode.pelsWidth) / static_cast<double>(mode.pelsHeight);
-}
-
 }  // namespace
 
 SceneD::State SceneD::state_;

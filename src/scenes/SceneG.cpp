@@ -79,8 +79,9 @@ void SceneG::Render(float t, float startTime)
     }
 
     // The cloud in the scene's local time, in a frustum of the screen's shape.
-    const float aspect = g_displaySettings.AspectRatio();
-    const float halfHeight = 0.3f;
+    // 0.3 in single precision, scaled by the aspect ratio in double.
+    const double aspect = ScreenAspect();
+    const double halfHeight = 0.3f;
     SetFrustum(-halfHeight * aspect, halfHeight * aspect, -halfHeight, halfHeight, 1.0, 1000.0);
     effects.DrawAt(t - startTime, kCloudEffect);
 
