@@ -11,7 +11,7 @@
 
 namespace sunvale {
 
-class Model;
+struct Model;
 
 class Effect {
 public:

@@ -27,7 +27,6 @@ namespace {
 
 using Xyz = std::array<float, 3>;
 using Mat4 = std::array<float, 16>;
-constexpr double kPi = 3.14159265358979323846;
 
 // A one-object model whose pool holds `lead` other vertices before the
 // object's own. Only `local` and `localNormal` should be read: `position`

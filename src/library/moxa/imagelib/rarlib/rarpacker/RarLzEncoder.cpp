@@ -39,7 +39,6 @@ constexpr uint16_t kNone = 0xFFFF;
 
 RarLzEncoder::RarLzEncoder(const uint8_t* stream, size_t size, int level, uint32_t blockSymbols)
     : stream_(stream),
-      size_(size),
       lazy_(kLevels[std::clamp(level, 1, 5)].lazy),
       niceLength_(kLevels[std::clamp(level, 1, 5)].nice),
       blockSymbols_(blockSymbols ? blockSymbols : kDefaultBlockSymbols),

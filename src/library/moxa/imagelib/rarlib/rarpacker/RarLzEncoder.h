@@ -54,7 +54,6 @@ private:
     void UpdateCosts(const RarCoderState& state, const std::vector<uint32_t>& mainFreqs);
 
     const uint8_t* stream_;
-    size_t size_;
     bool lazy_;
     uint32_t niceLength_;
     uint32_t blockSymbols_;

@@ -22,9 +22,10 @@ constexpr uint8_t kMinUnpVer = 13;
 constexpr uint8_t kMaxUnpVer = 20;
 // Stored entries go to the sink in pieces of this size.
 constexpr uint32_t kStoredPiece = 1u << 16;
-// The largest UNP_SIZE the unpacker's remaining-output counter holds.
-constexpr uint64_t kMaxUnpSize =
-    uint64_t(std::numeric_limits<decltype(RarState::remaining)>::max());
+// The unpacker's remaining-output counter holds any 32-bit UNP_SIZE.
+static_assert(std::numeric_limits<decltype(RarState::remaining)>::max() >=
+                  std::numeric_limits<decltype(FileHeader::UNP_SIZE)>::max(),
+              "the remaining-output counter must hold every entry size");
 
 // Reads a stored entry's bytes in pieces, through ReadInput (which stops at
 // PACK_SIZE), counting them as FlushWindow does for packed ones.
@@ -49,7 +50,6 @@ RarEntryResult DecodeEntry(RarState& s, RarEntrySink* sink, uint8_t* storedBuffe
 {
     const FileHeader& h = s.fileHeader;
     if (h.UNP_VER < kMinUnpVer || h.UNP_VER > kMaxUnpVer) return RarEntryResult::Unsupported;
-    if (h.UNP_SIZE > kMaxUnpSize) return RarEntryResult::Unsupported;
     const bool stored = h.METHOD == FileHeader::kMethodStored;
     // No password is ever set, so an encrypted entry could only fail its CRC:
     // it is refused, and a packed one is still decoded, without output, for a
