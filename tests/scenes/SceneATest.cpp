@@ -27,6 +27,7 @@
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 #include "scenes/SceneA.h"
+#include "support/ScopedTempDir.h"
 
 namespace sunvale {
 namespace {
@@ -308,8 +309,9 @@ TEST_F(SceneATest, PlaysWithoutTheHeadWhenTheArchiveHasNoModel)
         entries.push_back({path, std::vector<uint8_t>(data, data + size), 0});
         std::free(data);
     }
-    std::string folder = ::testing::TempDir() + "scene_a_XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const testsupport::ScopedTempDir dir;
+    ASSERT_TRUE(dir.Valid());
+    const std::string& folder = dir.Path();
     const std::string archive = folder + "/data.rar";
     std::string error;
     RarPackOptions options;
@@ -337,8 +339,6 @@ TEST_F(SceneATest, PlaysWithoutTheHeadWhenTheArchiveHasNoModel)
     SetErrorBoxHandler(nullptr);
     EXPECT_EQ(g_errorBoxes, 0);
     EXPECT_EQ(chdir(previous), 0);
-    std::remove(archive.c_str());
-    rmdir(folder.c_str());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "../../library/moxa/imagelib/rarlib/rarreader/RarTestArchive.h"
 #include "LongRunArchive.h"
+#include "support/ScopedTempDir.h"
 
 namespace {
 
@@ -74,15 +75,10 @@ std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class MoxaStream : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = ::testing::TempDir() + "moxa_stream_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(root_); }
+    void SetUp() override { ASSERT_TRUE(dir_.Valid()); }
 
-    fs::path root_;
+    sunvale::testsupport::ScopedTempDir dir_;
+    fs::path root_ = dir_.Path();
 };
 
 TEST_F(MoxaStream, RefusesNamesThatLeaveTheOutputFolder)

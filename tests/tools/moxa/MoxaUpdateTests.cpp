@@ -11,6 +11,8 @@
 #include <map>
 #include <string>
 
+#include "support/ScopedTempDir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -51,9 +53,7 @@ class MoxaUpdate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = ::testing::TempDir() + "moxa_update_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        ASSERT_TRUE(dir_.Valid());
         std::string text;
         for (int i = 0; i < 600; ++i) text += "entry " + std::to_string(i % 70) + " of the log\n";
         std::string binary;
@@ -61,7 +61,6 @@ protected:
         files_ = {{"data/notes.txt", text}, {"data/pic.bin", binary}, {"data/empty", ""}};
         for (const auto& f : files_) Write(root_ / "in" / f.first, f.second);
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     // Runs moxa with the input folder as the working directory.
     Result Moxa(const std::string& args) const
@@ -91,7 +90,8 @@ protected:
         return tree;
     }
 
-    fs::path root_;
+    sunvale::testsupport::ScopedTempDir dir_;
+    fs::path root_ = dir_.Path();
     std::map<std::string, std::string> files_;
 };
 

@@ -85,8 +85,9 @@ void Measure(const char* name, const std::vector<uint8_t>& data, const std::stri
 int main(int argc, char** argv)
 {
     const size_t size = size_t(argc > 1 ? std::atoi(argv[1]) : 12) << 20;
-    const std::string dir = "/tmp/rar_reader_bench";
-    std::system(("mkdir -p " + dir).c_str());
+    char pattern[] = "/tmp/rar_reader_bench_XXXXXX";  // a fresh folder per run
+    if (mkdtemp(pattern) == nullptr) return 1;
+    const std::string dir = pattern;
     sunvale::SetRarDebugLogPath((dir + "/log.txt").c_str());
     Measure("text.txt", sunvale::rartest::MakeText(size, 1), dir);
     Measure("stereo16.raw", sunvale::rartest::MakeSamples(size / 4, 2, 2, 2), dir);

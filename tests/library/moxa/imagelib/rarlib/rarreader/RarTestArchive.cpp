@@ -13,6 +13,7 @@
 
 #include "library/moxa/imagelib/rarlib/rarpacker/RarDirectory.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
+#include "support/ScopedTempDir.h"
 
 namespace rartest {
 
@@ -38,21 +39,9 @@ uint32_t Crc32(const std::vector<uint8_t>& data)
     return uint32_t(crc32(0, data.data(), uInt(data.size())));
 }
 
-// A fresh directory under /tmp for this test process, removed at its end.
-struct TempDir {
-    char path[32] = "/tmp/rarreader_test_XXXXXX";
-    const bool made = mkdtemp(path) != nullptr;
-    ~TempDir()
-    {
-        std::error_code ec;
-        if (made) std::filesystem::remove_all(path, ec);
-    }
-};
-
 std::string TempPath(const std::string& name)
 {
-    static TempDir dir;
-    return std::string(dir.path) + "/" + name;
+    return sunvale::testsupport::ProcessTempDir().File(name);
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
