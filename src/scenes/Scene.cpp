@@ -5,9 +5,13 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <new>
 
 #include "app/DisplaySettings.h"
+#include "effects/CFadeEffect.h"
 #include "effects/CImageQuadEffect.h"
+#include "effects/CPlaneFanEffect.h"
+#include "effects/CScanlineNoiseEffect.h"
 #include "library/moxa/imagelib/CTexManager.h"
 
 namespace sunvale {
@@ -53,6 +57,19 @@ int32_t Scene::TextureAt(int index) const
         return -1;
     }
     return textures[index];
+}
+
+void Scene::AddCommonEffects()
+{
+    effects.Add(new (std::nothrow) CPlaneFanEffect());
+    effects.Add(new (std::nothrow) CScanlineNoiseEffect());
+    image_ = new (std::nothrow) CImageQuadEffect();
+    effects.Add(image_);
+    fade_ = new (std::nothrow) CFadeEffect();
+    effects.Add(fade_);
+    effects.SetTextureAt(textures[0], kFanEffect);
+    effects.SetTextureAt(textures[1], kNoiseEffect);
+    effects.SetTextureAt(textures[2], kImageEffect);
 }
 
 void Scene::LoadSceneTexture(const char* fileName, int wrapMode)

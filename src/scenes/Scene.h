@@ -15,6 +15,7 @@
 
 namespace sunvale {
 
+class CFadeEffect;
 class CImageQuadEffect;
 
 // The background pass's per-class state: which image the background quad
@@ -65,6 +66,12 @@ public:
     [[nodiscard]] int32_t TextureCount() const { return textureCount; }
 
 protected:
+    // Creates the effects every scene's list opens with, in list order: the
+    // plane fan (0), the noise strips (1), an image quad (2) and the fade (3),
+    // and gives 0 to 2 the scene's textures 0 to 2. image_ and fade_ then
+    // point at effects 2 and 3 (null when there was no memory for them).
+    void AddCommonEffects();
+
     // Loads fileName from "data.rar" without mipmaps (wrapMode 0 clamp,
     // 1 repeat) into the next texture slot; -1 stays when it failed.
     void LoadSceneTexture(const char* fileName, int wrapMode);
@@ -90,9 +97,11 @@ protected:
     static void SetFrustum(double left, double right, double bottom, double top, double zNear,
                            double zFar);
 
-    EffectList effects;              // owned; destroyed with the scene
-    int32_t textures[kMaxTextures];  // handles in load order, -1 when failed
-    int32_t textureCount = 0;        // handles loaded so far
+    EffectList effects;                  // owned; destroyed with the scene
+    int32_t textures[kMaxTextures];      // handles in load order, -1 when failed
+    int32_t textureCount = 0;            // handles loaded so far
+    CImageQuadEffect* image_ = nullptr;  // effect 2, the main pass's closing picture
+    CFadeEffect* fade_ = nullptr;        // effect 3, the overlay over it
 };
 
 }  // namespace sunvale

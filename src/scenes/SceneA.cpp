@@ -65,22 +65,14 @@ SceneA::SceneA()
     g_displaySettings.ShowProgress(0.26f);
     model_.reset(LoadModel("data.rar", "data/model/thead.3ds"));
 
-    image_ = new (std::nothrow) CImageQuadEffect();
-    fade_ = new (std::nothrow) CFadeEffect();
+    AddCommonEffects();
     blackLayer_ = new (std::nothrow) CFadeEffect();
     backgroundImage_ = new (std::nothrow) CImageQuadEffect();
     head_ = new (std::nothrow) CLatticeDeformEffect();
-    effects.Add(new (std::nothrow) CPlaneFanEffect());
-    effects.Add(new (std::nothrow) CScanlineNoiseEffect());
-    effects.Add(image_);
-    effects.Add(fade_);
     effects.Add(blackLayer_);
     effects.Add(backgroundImage_);
     effects.Add(head_);
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTexturesAt(textures[8], textures[9], kHeadEffect);
     // A model that failed to load is not handed on: the head is not drawn.
     if (model_ != nullptr) effects.SetModelAt(model_.get(), kHeadEffect);

@@ -83,8 +83,6 @@ private:
     static SceneAState state_;
 
     std::unique_ptr<Model> model_;                 // the head; null when it failed to load
-    CImageQuadEffect* image_ = nullptr;            // effect 2
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CFadeEffect* blackLayer_ = nullptr;            // effect 4
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
     CLatticeDeformEffect* head_ = nullptr;         // effect 6

@@ -131,21 +131,13 @@ SceneB::SceneB()
     }
     g_displaySettings.ShowProgress(kBarAfterLoads);
 
-    image_ = new (std::nothrow) CImageQuadEffect();
-    fade_ = new (std::nothrow) CFadeEffect();
+    AddCommonEffects();
     message_ = new (std::nothrow) CImageQuadEffect();
     backgroundImage_ = new (std::nothrow) CImageQuadEffect();
-    effects.Add(new (std::nothrow) CPlaneFanEffect());
-    effects.Add(new (std::nothrow) CScanlineNoiseEffect());
-    effects.Add(image_);
-    effects.Add(fade_);
     effects.Add(message_);
     effects.Add(backgroundImage_);
     effects.Add(new (std::nothrow) CTunnelEffect());
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTexturesAt(textures[kOuterTunnelTexture], textures[kInnerTunnelTexture],
                           kTunnelEffect);
 }

@@ -131,8 +131,6 @@ private:
 
     static SceneBState state_;
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2, under the fade
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CImageQuadEffect* message_ = nullptr;          // effect 4
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
 };

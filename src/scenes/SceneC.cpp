@@ -66,22 +66,14 @@ SceneC::SceneC()
     }
     g_displaySettings.ShowProgress(0.74f);
 
-    image_ = new CImageQuadEffect();
-    fade_ = new CFadeEffect();
+    AddCommonEffects();
     cloud_ = new CParticleCloudEffect();
     backgroundImage_ = new CImageQuadEffect();
     star_ = new CPlaneStarEffect();
-    effects.Add(new CPlaneFanEffect());
-    effects.Add(new CScanlineNoiseEffect());
-    effects.Add(image_);
-    effects.Add(fade_);
     effects.Add(cloud_);
     effects.Add(backgroundImage_);
     effects.Add(star_);
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTextureAt(textures[8], kCloudEffect);
     effects.SetTextureAt(textures[9], kStarEffect);
     cloud_->Generate();

@@ -65,8 +65,6 @@ private:
     void DrawStar(float t, float startTime, float m, float dt);
     void UpdatePicture(float m, float dt);
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2, under the fade
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CParticleCloudEffect* cloud_ = nullptr;        // effect 4
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
     CPlaneStarEffect* star_ = nullptr;             // effect 6

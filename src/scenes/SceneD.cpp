@@ -78,22 +78,14 @@ SceneD::SceneD()
     LoadSceneTexture("data/texture/msg7.jpg", 1);
     g_displaySettings.ShowProgress(0.98f);
 
-    image_ = new (std::nothrow) CImageQuadEffect();
-    fade_ = new (std::nothrow) CFadeEffect();
+    AddCommonEffects();
     blobs_ = new (std::nothrow) CBlobSurfaceEffect();
     backgroundImage_ = new (std::nothrow) CImageQuadEffect();
     message_ = new (std::nothrow) CImageQuadEffect();
-    effects.Add(new (std::nothrow) CPlaneFanEffect());
-    effects.Add(new (std::nothrow) CScanlineNoiseEffect());
-    effects.Add(image_);
-    effects.Add(fade_);
     effects.Add(blobs_);
     effects.Add(backgroundImage_);
     effects.Add(message_);
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTextureAt(textures[3], kBlobEffect);
 }
 

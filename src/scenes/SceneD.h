@@ -68,8 +68,6 @@ private:
 
     static State state_;
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2, the "ashura" picture
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CBlobSurfaceEffect* blobs_ = nullptr;          // effect 4
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
     CImageQuadEffect* message_ = nullptr;          // effect 6

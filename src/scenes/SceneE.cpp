@@ -27,20 +27,12 @@ SceneE::SceneE()
     LoadSceneTexture("data/texture/budda8.png", 0);
     g_displaySettings.ShowProgress(1.0f);
 
-    image_ = new CImageQuadEffect();
-    fade_ = new CFadeEffect();
+    AddCommonEffects();
     auto* cloud = new CParticleCloudEffect();
     backgroundImage_ = new CImageQuadEffect();
-    effects.Add(new CPlaneFanEffect());
-    effects.Add(new CScanlineNoiseEffect());
-    effects.Add(image_);
-    effects.Add(fade_);
     effects.Add(cloud);
     effects.Add(backgroundImage_);
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTextureAt(textures[3], kCloudEffect);
     cloud->Generate();
     cloud->fadeOutStart = 1e10f;  // never fades out

@@ -48,8 +48,6 @@ public:
 private:
     static AnimationState state_;
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2, under the fade
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
 };
 

@@ -30,20 +30,12 @@ SceneF::SceneF()
     LoadSceneTexture("data/texture/budda4.png", 0);
     g_displaySettings.ShowProgress(1.0f);
 
-    image_ = new CImageQuadEffect();
-    fade_ = new CFadeEffect();
+    AddCommonEffects();
     star_ = new CPlaneStarEffect();
     backgroundImage_ = new CImageQuadEffect();
-    effects.Add(new CPlaneFanEffect());
-    effects.Add(new CScanlineNoiseEffect());
-    effects.Add(image_);
-    effects.Add(fade_);
     effects.Add(star_);
     effects.Add(backgroundImage_);
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTextureAt(textures[3], kStarEffect);
 }
 

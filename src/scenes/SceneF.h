@@ -44,8 +44,6 @@ private:
     // in SceneF.cpp: flicker count 0, image index 4, cycle 4 to 7.
     static BackgroundFlicker background_;
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2, under the fade
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CPlaneStarEffect* star_ = nullptr;             // effect 4
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
     float starAlpha_ = 0.4f;

@@ -49,8 +49,6 @@ private:
     void DrawBackground(float t);
     void DrawClosingPicture(float t, float m);
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
 };
 

@@ -31,20 +31,12 @@ SceneH::SceneH()
 
     // Created in list order: the box field's constructor draws from the
     // show's generator.
-    effects.Add(new (std::nothrow) CPlaneFanEffect());
-    effects.Add(new (std::nothrow) CScanlineNoiseEffect());
-    image_ = new (std::nothrow) CImageQuadEffect();
-    effects.Add(image_);
-    fade_ = new (std::nothrow) CFadeEffect();
-    effects.Add(fade_);
+    AddCommonEffects();
     boxField_ = new (std::nothrow) CBoxFieldEffect();
     effects.Add(boxField_);
     backgroundImage_ = new (std::nothrow) CImageQuadEffect();
     effects.Add(backgroundImage_);
 
-    effects.SetTextureAt(textures[0], kFanEffect);
-    effects.SetTextureAt(textures[1], kNoiseEffect);
-    effects.SetTextureAt(textures[2], kImageEffect);
     effects.SetTextureAt(textures[3], kBoxFieldEffect);  // the box field has no texture
 }
 

@@ -54,8 +54,6 @@ public:
 private:
     static SceneHState state_;
 
-    CImageQuadEffect* image_ = nullptr;            // effect 2, under the fade
-    CFadeEffect* fade_ = nullptr;                  // effect 3
     CBoxFieldEffect* boxField_ = nullptr;          // effect 4
     CImageQuadEffect* backgroundImage_ = nullptr;  // effect 5
 };
