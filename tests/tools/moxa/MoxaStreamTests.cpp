@@ -15,29 +15,16 @@
 
 #include "../../library/moxa/imagelib/rarlib/rarreader/RarTestArchive.h"
 #include "LongRunArchive.h"
+#include "MoxaShell.h"
 #include "support/ScopedTempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;  // standard output and standard error
-};
-
-Result RunShell(const std::string& command)
-{
-    Result r;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
+using moxatest::Quote;
+using moxatest::Result;
+using moxatest::RunShell;
 
 // Runs moxa with `args` (output to /dev/null) and returns its exit status and
 // peak resident size in KiB.
@@ -70,8 +57,6 @@ std::string Read(const fs::path& p)
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class MoxaStream : public ::testing::Test {
 protected:

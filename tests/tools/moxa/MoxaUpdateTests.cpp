@@ -11,29 +11,16 @@
 #include <map>
 #include <string>
 
+#include "MoxaShell.h"
 #include "support/ScopedTempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;  // standard output and standard error
-};
-
-Result RunShell(const std::string& command)
-{
-    Result r;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
+using moxatest::Quote;
+using moxatest::Result;
+using moxatest::RunShell;
 
 void Write(const fs::path& p, const std::string& bytes)
 {
@@ -46,8 +33,6 @@ std::string Read(const fs::path& p)
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class MoxaUpdate : public ::testing::Test {
 protected:

@@ -1,0 +1,34 @@
+// Running moxa and other command-line tools from the tests: the exit status
+// and everything the command printed, standard error included.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace moxatest {
+
+struct Result {
+    int status = -1;
+    std::string out;  // standard output and standard error
+};
+
+inline Result RunShell(const std::string& command)
+{
+    Result r;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
+// A path in single quotes for the shell (the tests' folders hold no quote).
+inline std::string Quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+}  // namespace moxatest
