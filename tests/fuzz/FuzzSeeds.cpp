@@ -103,6 +103,9 @@ int main(int argc, char** argv)
     using namespace sunvale::test;
     put("image", "rgb.jpg", EncodeJpeg(GradientPixels(16, 8, 3), 16, 8, 3));
     put("image", "grey.jpg", EncodeJpeg(GradientPixels(8, 8, 1), 8, 8, 1));
+    // Claims 19014 x 18758 pixels with the data of 16 x 16: must be refused fast.
+    put("image", "huge-claim.jpg",
+        WithJpegFrameSize(EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3, true), 19014, 18758));
     put("image", "rgba.png",
         EncodePng(8, 4, PNG_COLOR_TYPE_RGBA, 8, false, GradientPixels(8, 4, 4)));
     put("image", "interlaced.png",

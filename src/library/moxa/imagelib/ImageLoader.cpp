@@ -57,11 +57,10 @@ ImageData* MakeImage(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uns
 // Error manager whose fatal-error exit jumps back into DecodeJpeg instead of
 // returning into the library (which would go on with broken state) or ending
 // the process (the library's default).
-// Warnings are not printed; the one that matters is noted.
+// Warnings are not printed, except that a scan cut short ends the decode.
 struct JpegErrorManager {
     jpeg_error_mgr pub;  // first: the library sees only this part
     jmp_buf jump;
-    bool scanCutShort;  // a scan needed bits past a marker or the end of the data
 };
 
 [[noreturn]] void ExitOnJpegError(j_common_ptr cinfo)
@@ -75,7 +74,12 @@ void NoteJpegWarning(j_common_ptr cinfo, int level)
     if (level >= 0) return;  // trace messages
     JpegErrorManager* error = reinterpret_cast<JpegErrorManager*>(cinfo->err);
     error->pub.num_warnings++;
-    if (error->pub.msg_code == JWRN_HIT_MARKER) error->scanCutShort = true;
+    // A scan that needs bits past a marker or the end of the data is cut
+    // short and the picture is refused. Left to itself the library would fill
+    // the rest with grey, and a few hundred bytes that claim a picture of
+    // hundreds of megapixels would keep it busy for many seconds: jump out
+    // now, as the error exit does.
+    if (error->pub.msg_code == JWRN_HIT_MARKER) longjmp(error->jump, 1);
 }
 
 // Source manager over the decoder's own copy of the compressed data. Record
@@ -90,7 +94,7 @@ void InitJpegSource(j_decompress_ptr) {}
 
 // All data is in the buffer from the start, so there is never more. Instead
 // of suspending, the library gets an end marker (FF D9), as if the file
-// ended there: a scan that needed more data then warns (scanCutShort), and a
+// ended there: a scan that needed more data then warns (and is refused), and a
 // file that only lacks its own end marker still finishes.
 boolean FillJpegInputBuffer(j_decompress_ptr cinfo)
 {
@@ -103,13 +107,12 @@ boolean FillJpegInputBuffer(j_decompress_ptr cinfo)
 }
 
 // With the data run out before the end marker: whether the picture is
-// nevertheless whole. A single scan is whole when it never ran short; a
-// progressive picture also needs every coefficient refined down to bit 0
+// nevertheless whole. A single scan is whole (one that ran short never gets
+// here); a progressive picture also needs every coefficient refined to bit 0
 // (a file cut between two scans leaves some coarser). Other multi-scan
 // files are not checked and count as cut.
-bool JpegScansComplete(j_decompress_ptr cinfo, const JpegErrorManager& error)
+bool JpegScansComplete(j_decompress_ptr cinfo)
 {
-    if (error.scanCutShort) return false;
     if (!jpeg_has_multiple_scans(cinfo)) return true;
     if (!cinfo->progressive_mode || !cinfo->coef_bits) return false;
     for (int c = 0; c < cinfo->num_components; ++c)
@@ -247,7 +250,6 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
     cinfo.err = jpeg_std_error(&error.pub);
     error.pub.error_exit = ExitOnJpegError;
     error.pub.emit_message = NoteJpegWarning;
-    error.scanCutShort = false;
     if (setjmp(error.jump)) {
         delete[] pixels;
         jpeg_destroy_decompress(&cinfo);
@@ -270,6 +272,20 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
     else {
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
+    }
+    // Huffman-coded scans spend at least one bit on every block of every
+    // component (its DC difference), so data shorter than that cannot hold
+    // the picture its header claims: refused before a gigabyte is allocated
+    // for it.
+    if (!cinfo.arith_code) {
+        uint64_t blocks = 0;
+        for (int c = 0; c < cinfo.num_components; ++c)
+            blocks +=
+                uint64_t(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+        if (blocks > uint64_t(size) * 8) {
+            jpeg_destroy_decompress(&cinfo);
+            return nullptr;
+        }
     }
     const uint32_t width = cinfo.image_width;
     const uint32_t height = cinfo.image_height;
@@ -303,7 +319,7 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
     // loses the picture only when a scan was cut; a missing end marker alone
     // keeps it. Checked before the finish, which releases the scan state.
     const JpegMemorySource* src = reinterpret_cast<const JpegMemorySource*>(cinfo.src);
-    if (src->endInserted && !JpegScansComplete(&cinfo, error)) {
+    if (src->endInserted && !JpegScansComplete(&cinfo)) {
         delete[] pixels;
         jpeg_destroy_decompress(&cinfo);
         return nullptr;

@@ -179,6 +179,19 @@ TEST(ImageLoader, BrokenFilesGiveNull)
         EXPECT_EQ(Decode(decode, file), nullptr) << file.size();
 }
 
+// A few hundred bytes whose frame header claims 19014 x 18758 pixels: the
+// scan runs out in its first row and the picture is refused there, without
+// decoding the other third of a gigabyte as grey.
+TEST(ImageLoaderJpeg, HugeClaimedSizeWithoutTheDataIsRefused)
+{
+    for (bool progressive : {false, true}) {
+        const Bytes file = test::WithJpegFrameSize(
+            test::EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3, progressive), 19014, 18758);
+        ASSERT_FALSE(file.empty());
+        EXPECT_EQ(Decode(kJpeg, file), nullptr) << progressive;
+    }
+}
+
 TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
 {
     const Bytes colour = GradientPixels(20, 12, 3);

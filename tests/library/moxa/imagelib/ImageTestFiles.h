@@ -74,6 +74,19 @@ inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, in
 // Appends rows in the file's own layout to out; palette images get a
 // palette of 2^bitDepth entries. false when libpng refuses the picture. No
 // destructible locals: libpng longjmps here on error.
+// The JPEG with the size in its frame header (baseline or progressive)
+// replaced; empty when it has no such header.
+inline Bytes WithJpegFrameSize(Bytes file, uint16_t width, uint16_t height)
+{
+    for (size_t i = 0; i + 9 < file.size(); ++i) {
+        if (file[i] != 0xFF || (file[i + 1] != 0xC0 && file[i + 1] != 0xC2)) continue;
+        file[i + 5] = uint8_t(height >> 8), file[i + 6] = uint8_t(height);
+        file[i + 7] = uint8_t(width >> 8), file[i + 8] = uint8_t(width);
+        return file;
+    }
+    return Bytes();
+}
+
 inline bool WritePng(uint32_t width, uint32_t height, int colorType, int bitDepth, bool interlaced,
                      const Bytes& rows, Bytes* out)
 {
