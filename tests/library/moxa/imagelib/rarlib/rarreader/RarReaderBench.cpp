@@ -15,6 +15,7 @@
 #include "../rarpacker/RarTestData.h"
 #include "library/moxa/imagelib/rarlib/rarpacker/RarPacker.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
+#include "support/ScopedTempDir.h"
 
 namespace {
 
@@ -85,12 +86,11 @@ void Measure(const char* name, const std::vector<uint8_t>& data, const std::stri
 int main(int argc, char** argv)
 {
     const size_t size = size_t(argc > 1 ? std::atoi(argv[1]) : 12) << 20;
-    char pattern[] = "/tmp/rar_reader_bench_XXXXXX";  // a fresh folder per run
-    if (mkdtemp(pattern) == nullptr) return 1;
-    const std::string dir = pattern;
+    const sunvale::testsupport::ScopedTempDir temp;
+    if (!temp.Valid()) return 1;
+    const std::string& dir = temp.Path();
     sunvale::SetRarDebugLogPath((dir + "/log.txt").c_str());
     Measure("text.txt", sunvale::rartest::MakeText(size, 1), dir);
     Measure("stereo16.raw", sunvale::rartest::MakeSamples(size / 4, 2, 2, 2), dir);
-    std::system(("rm -rf " + dir).c_str());
     return 0;
 }
