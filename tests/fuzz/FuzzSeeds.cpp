@@ -106,6 +106,9 @@ int main(int argc, char** argv)
     // Claims 19014 x 18758 pixels with the data of 16 x 16: must be refused fast.
     put("image", "huge-claim.jpg",
         WithJpegFrameSize(EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3, true), 19014, 18758));
+    put("image", "arithmetic.jpg",
+        WithJpegFrameSize(EncodeJpeg(GradientPixels(16, 16, 1), 16, 16, 1, false, true, true),
+                          11848, 29866));
     put("image", "rgba.png",
         EncodePng(8, 4, PNG_COLOR_TYPE_RGBA, 8, false, GradientPixels(8, 4, 4)));
     put("image", "interlaced.png",

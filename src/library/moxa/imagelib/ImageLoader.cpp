@@ -276,16 +276,15 @@ ImageData* ImageLoader::DecodeJpeg(const unsigned char* data, uint32_t size)
     // Huffman-coded scans spend at least one bit on every block of every
     // component (its DC difference), so data shorter than that cannot hold
     // the picture its header claims: refused before a gigabyte is allocated
-    // for it.
-    if (!cinfo.arith_code) {
-        uint64_t blocks = 0;
-        for (int c = 0; c < cinfo.num_components; ++c)
-            blocks +=
-                uint64_t(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
-        if (blocks > uint64_t(size) * 8) {
-            jpeg_destroy_decompress(&cinfo);
-            return nullptr;
-        }
+    // for it. Arithmetic coding has no such bound (a few bytes can claim a
+    // gigabyte of flat grey) and is not taken, as in the classic decoder.
+    uint64_t blocks = 0;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        blocks +=
+            uint64_t(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+    if (cinfo.arith_code || blocks > uint64_t(size) * 8) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
     }
     const uint32_t width = cinfo.image_width;
     const uint32_t height = cinfo.image_height;

@@ -192,6 +192,19 @@ TEST(ImageLoaderJpeg, HugeClaimedSizeWithoutTheDataIsRefused)
     }
 }
 
+// Arithmetic coding is not taken: nothing bounds the data such a picture
+// needs, so a few bytes could claim a gigabyte of flat grey.
+TEST(ImageLoaderJpeg, ArithmeticCodingIsRefused)
+{
+    for (bool progressive : {false, true}) {
+        const Bytes file =
+            test::EncodeJpeg(GradientPixels(16, 16, 3), 16, 16, 3, progressive, true, true);
+        ASSERT_FALSE(file.empty());
+        EXPECT_EQ(Decode(kJpeg, file), nullptr) << progressive;
+        EXPECT_EQ(Decode(kJpeg, test::WithJpegFrameSize(file, 11848, 29866)), nullptr);
+    }
+}
+
 TEST(ImageLoaderSweep, TruncationsAreRefusedAndCorruptionsStayInBounds)
 {
     const Bytes colour = GradientPixels(20, 12, 3);

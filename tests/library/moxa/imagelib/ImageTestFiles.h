@@ -42,9 +42,9 @@ inline Bytes GradientPixels(uint32_t width, uint32_t height, uint32_t channels)
 }
 
 // components: 1 grey, 3 RGB, 4 CMYK. Without jfif the quantisation tables
-// follow SOI directly.
+// follow SOI directly; arithmetic replaces Huffman coding.
 inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, int components,
-                        bool progressive = false, bool jfif = true)
+                        bool progressive = false, bool jfif = true, bool arithmetic = false)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr error;
@@ -61,6 +61,7 @@ inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, in
     jpeg_set_quality(&cinfo, 95, TRUE);
     if (progressive) jpeg_simple_progression(&cinfo);
     cinfo.write_JFIF_header = jfif ? TRUE : FALSE;
+    cinfo.arith_code = arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     for (JSAMPROW row; cinfo.next_scanline < height; jpeg_write_scanlines(&cinfo, &row, 1))
         row = const_cast<JSAMPROW>(&pixels[size_t(cinfo.next_scanline) * width * components]);
@@ -74,12 +75,12 @@ inline Bytes EncodeJpeg(const Bytes& pixels, uint32_t width, uint32_t height, in
 // Appends rows in the file's own layout to out; palette images get a
 // palette of 2^bitDepth entries. false when libpng refuses the picture. No
 // destructible locals: libpng longjmps here on error.
-// The JPEG with the size in its frame header (baseline or progressive)
-// replaced; empty when it has no such header.
+// The JPEG with the size in its frame header (SOF0..SOF15) replaced; empty when it has no such
+// header.
 inline Bytes WithJpegFrameSize(Bytes file, uint16_t width, uint16_t height)
 {
     for (size_t i = 0; i + 9 < file.size(); ++i) {
-        if (file[i] != 0xFF || (file[i + 1] != 0xC0 && file[i + 1] != 0xC2)) continue;
+        if (file[i] != 0xFF || (file[i + 1] & 0xF0) != 0xC0 || file[i + 1] == 0xC4) continue;
         file[i + 5] = uint8_t(height >> 8), file[i + 6] = uint8_t(height);
         file[i + 7] = uint8_t(width >> 8), file[i + 8] = uint8_t(width);
         return file;
