@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -96,6 +97,11 @@ bool Measure(int rate, const std::vector<unsigned char>& mp3)
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The server's own view of what waits in our stream's buffer there.
+    const std::string inputs = server.Pactl("list sink-inputs");
+    const size_t at = inputs.find("Buffer Latency: ");
+    const double serverBufferMs =
+        at == std::string::npos ? -1.0 : std::atof(inputs.c_str() + at + 16) / 1000.0;
     FSOUND_Close();
     recorder.Stop();
 
@@ -129,9 +135,9 @@ bool Measure(int rate, const std::vector<unsigned char>& mp3)
     if (leads.empty()) return false;
     std::printf(
         "%5d Hz: position leads the sink by %6.1f ms (median of %zu cues; min %.1f, max "
-        "%.1f)\n",
+        "%.1f); server stream buffer %.1f ms\n",
         rate, Median(leads), leads.size(), *std::min_element(leads.begin(), leads.end()),
-        *std::max_element(leads.begin(), leads.end()));
+        *std::max_element(leads.begin(), leads.end()), serverBufferMs);
     return true;
 }
 

@@ -282,6 +282,37 @@ TEST_F(SoundServerTest, PositionAdvancesWithWhatTheServerConsumes)
     EXPECT_EQ(FSOUND_Stream_GetPlayedFrames(stream), 3 * kRate);
 }
 
+// On the device, the position counts what the device has taken, not what
+// was mixed for it: most of the time part of the latest block is still
+// waiting, so the position is behind the frames mixed. It never runs
+// backwards, as each new block moves the count of what was mixed.
+TEST_F(SoundServerTest, PositionLeavesOutTheBlockStillWaitingAndNeverGoesBack)
+{
+    constexpr int kRate = 44100;
+    const std::vector<unsigned char> mp3 =
+        EncodeMp3(SineStereo(3 * kSourceRate, kSourceRate, 440.0, 0.5), kSourceRate);
+    ASSERT_NE(FSOUND_Init(kRate, 32, FSOUND_INIT_GLOBALFOCUS), 0);
+    ExpectDevice();
+    FSOUND_STREAM* stream = OpenFromMemory(mp3);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+    int polls = 0, behind = 0, previous = 0, wentBack = 0;
+    while (!FSOUND_Stream_IsFinished(stream) && polls < 1000000) {
+        const int position = FSOUND_Stream_GetTime(stream);
+        const int64_t mixedMs = FSOUND_Stream_GetPlayedFrames(stream) * 1000 / kRate;
+        ASSERT_LE(position, mixedMs);
+        behind += position + 2 <= mixedMs ? 1 : 0;
+        wentBack += position < previous ? 1 : 0;
+        previous = position;
+        ++polls;
+        std::this_thread::sleep_for(std::chrono::microseconds(700));
+    }
+    EXPECT_EQ(wentBack, 0);
+    EXPECT_GT(behind * 2, polls) << behind << " of " << polls << " polls";
+    ASSERT_TRUE(WaitFor([&] { return FSOUND_Stream_GetTime(stream) == 3000; }))
+        << FSOUND_Stream_GetTime(stream);
+}
+
 // The library closed while the music plays, as at Escape or a close
 // request: the call returns, and the server is left with no stream.
 TEST_F(SoundServerTest, CloseWhileMusicPlaysLeavesNoStreamOnTheServer)
