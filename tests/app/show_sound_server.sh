@@ -41,7 +41,7 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$
 export PULSE_RUNTIME_PATH="$work/run" PULSE_STATE_PATH="$work/state"
 env -u DISPLAY -u PULSE_SERVER DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" \
     pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no --system=no \
-    --realtime=no --high-priority=no --disable-shm=yes --log-target=stderr \
+    --realtime=no --high-priority=yes --disable-shm=yes --log-target=stderr \
     -L "module-null-sink sink_name=$sink rate=48000" \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$work/native" \
     >"$work/server.log" 2>&1 &
@@ -93,8 +93,8 @@ start_show_and_music() {
 # One second of the sink's monitor holds sound, not only zeros.
 music_heard() {
     # A short fragment size: by default parec hands over seconds at a time.
-    timeout 1 parec --latency-msec=20 --device="$sink.monitor" --raw --format=s16le --channels=2 --rate=48000 \
-        >"$work/heard.raw" 2>/dev/null
+    timeout 20 parec --latency-msec=20 --device="$sink.monitor" --raw --format=s16le --channels=2 \
+        --rate=48000 2>/dev/null | head -c 192000 >"$work/heard.raw"
     [ "$(tr -d '\0' <"$work/heard.raw" | head -c 4096 | wc -c)" -gt 1000 ]
 }
 
