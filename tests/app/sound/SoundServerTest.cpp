@@ -45,19 +45,27 @@ bool WaitFor(Done done)
     return done();
 }
 
-// Low-passed noise from a fixed seed: every stretch of it is unlike every
-// other, and played at a wrong rate it no longer matches itself at all.
+// Noise from a fixed seed, low-passed to about 1 kHz and scaled to a peak
+// of 0.6: every stretch of it is unlike every other, played at a wrong rate
+// it no longer matches itself, and it is smooth enough that the fraction of
+// a sample by which a dropout at the server may shift it changes little.
 std::vector<int16_t> Noise(int frames)
 {
-    std::vector<int16_t> pcm;
+    std::vector<double> smooth(size_t(frames), 0.0);
     uint32_t state = 12345;
-    double smooth = 0.0;
-    for (int i = 0; i < frames; ++i) {
+    double first = 0.0, second = 0.0, peak = 0.0;
+    for (double& v : smooth) {
         state = state * 1664525u + 1013904223u;
         const double white = double(state >> 8) / double(1u << 23) - 1.0;
-        smooth += 0.5 * (white - smooth);
-        const auto v = int16_t(std::lround(0.6 * smooth * 32767.0));
-        pcm.insert(pcm.end(), {v, v});
+        first += 0.15 * (white - first);
+        second += 0.15 * (first - second);
+        v = second;
+        peak = std::max(peak, std::abs(v));
+    }
+    std::vector<int16_t> pcm;
+    for (double v : smooth) {
+        const auto sample = int16_t(std::lround(0.6 * v / peak * 32767.0));
+        pcm.insert(pcm.end(), {sample, sample});
     }
     return pcm;
 }
