@@ -22,6 +22,7 @@ packages=(
     libfreetype-dev fonts-dejavu-core
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool unar lame libjpeg-turbo-progs netpbm
+    pulseaudio pulseaudio-utils libpulse-dev
     clang-format clang-tidy
     desktop-file-utils appstream man-db dpkg-dev
 )

@@ -17,8 +17,9 @@ namespace {
 constexpr int kNullChunkFrames = 1024;
 constexpr auto kNullPeriod = std::chrono::milliseconds(10);
 
-// Device buffer of about 20-25 ms: short enough for the position to follow
-// the sound closely, long enough not to starve.
+// Device buffer of about 20-25 ms: long enough not to starve on a busy
+// machine. The stream position leaves out the part of it not yet played, so
+// its length does not move the music cues.
 Uint16 DeviceBufferFrames(int rate)
 {
     Uint16 frames = 256;

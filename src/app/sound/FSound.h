@@ -46,8 +46,11 @@ FSOUND_STREAM* FSOUND_Stream_OpenFile(const char* name_or_data, unsigned int mod
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 // Channel volume 0 to 255 (255 = full). Nonzero on success.
 signed char FSOUND_SetVolume(int channel, int volume);
-// Milliseconds of the stream handed to the output since it started playing;
-// 0 before it plays. Stops advancing at the stream's end.
+// Milliseconds of the stream the output has played since it started playing,
+// rounded down; 0 before it plays. Stops advancing at the stream's end. On
+// the audio device, the part of the latest mixed block that the device has
+// not yet taken is not counted; the null output and manual mixing count every
+// frame mixed.
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream);
 signed char FSOUND_Stream_Close(FSOUND_STREAM* stream);
 

@@ -69,6 +69,8 @@ bool SoundSystem::Init(int rate, int channelCount)
         channels.assign(size_t(channelCount), Channel{});
         mixBuffer.assign(size_t(kMixBlockFrames) * 2, 0.0f);
         sourceBuffer.assign(size_t(kMixBlockFrames) * 2, 0.0f);
+        mixedFrames = 0;
+        lastMixFrames = 0;
         wanted = requested;
     }
     const SoundOutput used = output.Start(wanted, rate, &SoundSystem::MixCallback, this);
@@ -109,12 +111,32 @@ SoundSystem::SongSlot* SoundSystem::FindSong(TrackerSong* song)
     return nullptr;
 }
 
-bool SoundSystem::HoldsStream(Mp3Stream* stream) const
+SoundSystem::HeldStream* SoundSystem::FindStream(Mp3Stream* stream)
 {
-    if (stream == nullptr) return false;
-    for (const auto& held : streams)
-        if (held.get() == stream) return true;
-    return false;
+    if (stream == nullptr) return nullptr;
+    for (HeldStream& held : streams)
+        if (held.stream.get() == stream) return &held;
+    return nullptr;
+}
+
+int64_t SoundSystem::HeardFrames(const HeldStream& held) const
+{
+    int64_t waiting = 0;
+    if (active == SoundOutput::Auto && lastMixFrames > 0) {
+        // The device drains the latest block at the mixing rate from the
+        // moment it was mixed; the next callback mixes the next one. Never
+        // more than the block: when the device stops taking samples, so
+        // does the position.
+        const int64_t sinceUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                                    std::chrono::steady_clock::now() - lastMixAt)
+                                    .count();
+        const int64_t drained = sinceUs * mixRate / 1000000;
+        waiting = std::max<int64_t>(0, lastMixFrames - drained);
+    }
+    // The null output and manual mixing hand over samples as they are due:
+    // nothing waits, and the position is the exact count mixed.
+    const int64_t sinceStart = mixedFrames - waiting - held.startFrame;
+    return std::clamp<int64_t>(sinceStart, 0, held.stream->PlayedFrames());
 }
 
 void SoundSystem::StopStream(Mp3Stream* stream)
@@ -196,7 +218,7 @@ Mp3Stream* SoundSystem::OpenStream(const char* nameOrData, unsigned int mode, in
     }
     if (stream == nullptr) return nullptr;
     std::lock_guard<std::mutex> guard(lock);
-    streams.emplace_back(stream);
+    streams.push_back(HeldStream{std::unique_ptr<Mp3Stream>(stream), 0});
     return stream;
 }
 
@@ -204,7 +226,8 @@ int SoundSystem::PlayStream(int channel, Mp3Stream* stream)
 {
     output.CatchUp();  // time before the start is not the new sound's
     std::lock_guard<std::mutex> guard(lock);
-    if (!HoldsStream(stream)) return -1;
+    HeldStream* held = FindStream(stream);
+    if (held == nullptr) return -1;
     for (size_t i = 0; i < channels.size(); ++i)
         if (channels[i].stream == stream) return int(i);
     int chosen = -1;
@@ -216,6 +239,7 @@ int SoundSystem::PlayStream(int channel, Mp3Stream* stream)
     }
     if (chosen < 0) return -1;
     stream->Rewind(mixRate);
+    held->startFrame = mixedFrames;  // its first frame is the next one mixed
     channels[size_t(chosen)] = Channel{stream, 1.0f};
     return chosen;
 }
@@ -232,29 +256,31 @@ int64_t SoundSystem::StreamFrames(Mp3Stream* stream)
 {
     output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
-    return HoldsStream(stream) ? stream->PlayedFrames() : 0;
+    return FindStream(stream) != nullptr ? stream->PlayedFrames() : 0;
 }
 
 int SoundSystem::StreamMilliseconds(Mp3Stream* stream)
 {
     output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
-    if (!HoldsStream(stream) || mixRate <= 0) return 0;
-    return int(stream->PlayedFrames() * 1000 / mixRate);
+    const HeldStream* held = FindStream(stream);
+    if (held == nullptr || mixRate <= 0) return 0;
+    return int(HeardFrames(*held) * 1000 / mixRate);
 }
 
 bool SoundSystem::StreamFinished(Mp3Stream* stream)
 {
     output.CatchUp();
     std::lock_guard<std::mutex> guard(lock);
-    return HoldsStream(stream) && stream->Finished();
+    return FindStream(stream) != nullptr && stream->Finished();
 }
 
 bool SoundSystem::CloseStream(Mp3Stream* stream)
 {
     std::lock_guard<std::mutex> guard(lock);
-    const auto it = std::find_if(streams.begin(), streams.end(),
-                                 [stream](const auto& held) { return held.get() == stream; });
+    const auto it = std::find_if(streams.begin(), streams.end(), [stream](const HeldStream& held) {
+        return held.stream.get() == stream;
+    });
     if (stream == nullptr || it == streams.end()) return false;
     StopStream(stream);
     streams.erase(it);
@@ -283,10 +309,13 @@ void SoundSystem::MixCallback(void* self, int16_t* out, int frames)
     SoundSystem* system = static_cast<SoundSystem*>(self);
     std::lock_guard<std::mutex> guard(system->lock);
     system->Mix(out, frames);
+    system->lastMixAt = std::chrono::steady_clock::now();
+    system->lastMixFrames = frames;
 }
 
 void SoundSystem::Mix(int16_t* out, int frames)
 {
+    mixedFrames += frames;
     while (frames > 0) {
         const int block = std::min(frames, kMixBlockFrames);
         std::fill_n(mixBuffer.begin(), size_t(block) * 2, 0.0f);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -59,11 +60,18 @@ private:
         Mp3Stream* stream = nullptr;
         float gain = 1.0f;
     };
+    struct HeldStream {
+        std::unique_ptr<Mp3Stream> stream;
+        int64_t startFrame = 0;  // mixedFrames when it last started playing
+    };
 
     static void MixCallback(void* self, int16_t* out, int frames);
     void Mix(int16_t* out, int frames);  // caller holds `lock`
     SongSlot* FindSong(TrackerSong* song);
-    bool HoldsStream(Mp3Stream* stream) const;
+    HeldStream* FindStream(Mp3Stream* stream);
+    // Frames of the stream the output has played, at the mixing rate: those
+    // mixed, less the ones still waiting in the device buffer.
+    int64_t HeardFrames(const HeldStream& held) const;  // caller holds `lock`
     void StopStream(Mp3Stream* stream);
 
     std::mutex lock;  // guards everything below except `output`
@@ -72,10 +80,16 @@ private:
     SoundOutput requested = SoundOutput::Auto;
     SoundOutput active = SoundOutput::Manual;
     std::vector<SongSlot> songs;
-    std::vector<std::unique_ptr<Mp3Stream>> streams;
+    std::vector<HeldStream> streams;
     std::vector<Channel> channels;
     std::vector<float> mixBuffer;
     std::vector<float> sourceBuffer;
+    int64_t mixedFrames = 0;  // frames mixed since Init
+    // The latest block mixed for the output: when and how long. The audio
+    // device plays it after the mixing call returns, so for one block's
+    // duration part of it is still waiting to be heard.
+    std::chrono::steady_clock::time_point lastMixAt;
+    int lastMixFrames = 0;
 
     AudioOutput output;  // started, stopped and caught up outside `lock`
 };
