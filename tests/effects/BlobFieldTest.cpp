@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "OffscreenTest.h"
 #include "app/Random.h"
 #include "effects/BlobField.h"
 
@@ -22,16 +23,6 @@ namespace {
 
 using Sample = BlobField::Sample;
 using Vertex = BlobField::Vertex;
-
-// An independent copy of the show's generator, for counting draws.
-struct Lcg {
-    uint32_t state;
-    int Next()
-    {
-        state = state * 214013u + 2531011u;
-        return static_cast<int>((state >> 16) & 0x7FFF);
-    }
-};
 
 // A tetrahedron with corners at the unit simplex and the given values.
 struct Tetrahedron {
@@ -287,7 +278,7 @@ TEST(BlobField, BlobOnAGridPointKeepsSamplesNormalsAndVerticesFinite)
 TEST(BlobFieldParameters, DrawnInOrderWithRedrawsAndBlob0StrengthIs35)
 {
     // The expected sequence, drawn from an independent generator.
-    Lcg lcg{81};
+    ShadowGenerator lcg{81};
     int draws = 0;
     const auto next = [&] {
         ++draws;

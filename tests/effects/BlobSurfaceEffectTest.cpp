@@ -11,27 +11,21 @@
 #include <set>
 #include <vector>
 
-#include "app/OffscreenContext.h"
+#include "OffscreenTest.h"
 #include "app/Random.h"
 #include "effects/CBlobSurfaceEffect.h"
 
 namespace sunvale {
 namespace {
 
-class BlobSurface : public ::testing::Test {
+// The scene's frustum (1.3333 wide, 1 high at distance 1, 1 to 2000) on a
+// 200 x 150 viewport; depth writes on.
+class BlobSurface : public OffscreenTest<200, 150> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(200, 150)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
+        OffscreenTest::SetUp();
+        if (!Ready()) return;
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glFrustum(-1.3333, 1.3333, -1, 1, 1, 2000);
@@ -39,15 +33,7 @@ protected:
         glLoadIdentity();
         glDepthMask(GL_TRUE);
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
-
-// The modelview matrix applied to (x, y, z, 1).
-std::array<float, 3> Apply(const float m[16], float x, float y, float z)
-{
-    return {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
-            m[2] * x + m[6] * y + m[10] * z + m[14]};
-}
 
 TEST_F(BlobSurface, RingHoldsFiftyListsRotatesOnePerDrawAndIsDeletedWithTheEffect)
 {
@@ -90,13 +76,13 @@ TEST_F(BlobSurface, ConstructionSeedsWith81AndDrawingTakesNoRandomNumbers)
 TEST_F(BlobSurface, CameraLooksFromMinus3ThenFromThePreviousTarget)
 {
     CBlobSurfaceEffect effect;
-    float m[16];
+    Mat4 m{};
     float targets[2][2];
     for (int frame = 0; frame < 2; ++frame) {
         effect.Draw(0);
         effect.Field().CameraTarget(&targets[frame][0], &targets[frame][1]);
         EXPECT_EQ(effect.previousTarget[0], targets[frame][0]);
-        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        m = GetFloats(GL_MODELVIEW_MATRIX);
         // The modelview is the view moved 50 deep: the eye is at z 47 of it.
         const float eyeX = frame == 0 ? 0 : targets[0][0], eyeY = frame == 0 ? 0 : targets[0][1];
         for (float c : Apply(m, eyeX, eyeY, 47)) EXPECT_NEAR(c, 0, 1e-4) << "frame " << frame;
@@ -120,36 +106,18 @@ TEST_F(BlobSurface, NewestListReplaysTheLastSlabOneUnitDeeperEachTime)
     ASSERT_GT(slab.size(), 300u);
 
     // Replay the newest list in feedback mode under an orthographic box.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-100, 100, -100, 100, -100, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    UseOrtho(100, 100);
     glDisable(GL_LIGHTING);
-    std::vector<GLfloat> buffer(slab.size() * 4 + 1024);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    glCallList(effect.Lists().back());
-    const GLint used = glRenderMode(GL_RENDER);
+    const auto polygons = CapturePolygons([&] { glCallList(effect.Lists().back()); });
     std::vector<std::array<float, 3>> replayed;
-    for (GLint p = 0; p + 1 < used;) {
-        ASSERT_EQ(buffer[p], GL_POLYGON_TOKEN);
-        ASSERT_EQ(buffer[p + 1], 3);
-        for (int k = 0; k < 3; ++k) {
-            const GLfloat* v = &buffer[p + 2 + 3 * k];  // window x, y (200 x 150), depth 0..1
-            replayed.push_back({v[0] / 100 - 1, v[1] / 75 - 1, 1 - 2 * v[2]});
-        }
-        p += 11;
+    for (const FeedbackPolygon& polygon : polygons) {
+        ASSERT_EQ(polygon.size(), 3u);
+        for (const FeedbackVertex& v : polygon) replayed.push_back({v.x, v.y, v.z});
     }
     ASSERT_EQ(replayed.size(), slab.size());  // no triangle clipped or lost
-    for (size_t i = 0; i < slab.size(); ++i) {
-        EXPECT_NEAR(replayed[i][0] * 100, slab[i].position[0], 1e-3);
-        EXPECT_NEAR(replayed[i][1] * 100, slab[i].position[1], 1e-3);
-        EXPECT_NEAR(replayed[i][2] * 100, slab[i].position[2], 1e-3);
-    }
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    EXPECT_FLOAT_EQ(m[14], -1);
+    for (size_t i = 0; i < slab.size(); ++i)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(replayed[i][c], slab[i].position[c], 1e-3);
+    EXPECT_FLOAT_EQ(GetFloats(GL_MODELVIEW_MATRIX)[14], -1);
 }
 
 TEST_F(BlobSurface, DrawShowsTheLitLandscapeAndLeavesItsDocumentedState)
@@ -181,29 +149,23 @@ TEST_F(BlobSurface, DrawShowsTheLitLandscapeAndLeavesItsDocumentedState)
                        GL_BLEND, GL_CULL_FACE}) {
         EXPECT_FALSE(glIsEnabled(cap)) << std::hex << cap;
     }
-    GLfloat clear[4], fog[4], start = 0, end = 0, diffuse[4], shininess = 0;
-    GLint mode = 0, bound = -1;
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glGetFloatv(GL_FOG_COLOR, fog);
-    glGetFloatv(GL_FOG_START, &start);
-    glGetFloatv(GL_FOG_END, &end);
-    glGetIntegerv(GL_FOG_MODE, &mode);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
-    glGetMaterialfv(GL_BACK, GL_SHININESS, &shininess);
+    const Mat4 clear = GetFloats(GL_COLOR_CLEAR_VALUE), fog = GetFloats(GL_FOG_COLOR);
     for (int i = 0; i < 3; ++i) {
         EXPECT_FLOAT_EQ(clear[i], 0.5f);
         EXPECT_FLOAT_EQ(fog[i], 0.5f);
     }
-    EXPECT_FLOAT_EQ(start, 5);
-    EXPECT_FLOAT_EQ(end, 40);
-    EXPECT_EQ(mode, GL_LINEAR);
-    EXPECT_EQ(bound, 0);
+    EXPECT_FLOAT_EQ(GetFloats(GL_FOG_START)[0], 5);
+    EXPECT_FLOAT_EQ(GetFloats(GL_FOG_END)[0], 40);
+    GLfloat diffuse[4] = {}, shininess = 0;
+    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
+    glGetMaterialfv(GL_BACK, GL_SHININESS, &shininess);
     EXPECT_FLOAT_EQ(diffuse[3], 0.5f);
     EXPECT_FLOAT_EQ(shininess, 5);
-    GLint matrixMode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    std::array<GLint, 3> modes{};  // fog, bound texture, matrix
+    glGetIntegerv(GL_FOG_MODE, &modes[0]);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &modes[1]);
+    glGetIntegerv(GL_MATRIX_MODE, &modes[2]);
+    EXPECT_EQ(modes, (std::array<GLint, 3>{GL_LINEAR, 0, GL_MODELVIEW}));
 }
 
 }  // namespace

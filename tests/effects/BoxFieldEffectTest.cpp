@@ -12,10 +12,9 @@
 #include <functional>
 #include <memory>
 #include <set>
-#include <tuple>
 #include <vector>
 
-#include "app/OffscreenContext.h"
+#include "OffscreenTest.h"
 #include "app/Random.h"
 #include "effects/CBoxFieldEffect.h"
 
@@ -23,40 +22,10 @@ namespace sunvale {
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
-constexpr int kSize = 400;       // viewport, pixels
-constexpr float kHalf = 40.0f;   // orthographic half-extent in x and y
-constexpr float kDepth = 60.0f;  // orthographic half-depth
+constexpr int kSize = 400;  // viewport, pixels
 
-struct Vertex {
-    std::array<float, 3> p;  // eye space
-    std::array<float, 4> rgba;
-};
-using Mat4 = std::array<float, 16>;
-
-// The polygon vertices that draw produces under the test's orthographic
-// projection, mapped back to eye space; quads come back as two triangles.
-std::vector<Vertex> Capture(const std::function<void()>& draw)
-{
-    std::vector<GLfloat> b(1 << 19);
-    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR, b.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
-    std::vector<Vertex> out;
-    GLint p = 0;
-    while (p + 1 < used && b[p] == GL_POLYGON_TOKEN) {
-        int n = static_cast<int>(b[p + 1]);
-        for (p += 2; n-- > 0 && p + 7 <= used; p += 7) {  // x y z, r g b a
-            const float scale = kSize / 2.0f;
-            out.push_back({{(b[p] / scale - 1) * kHalf, (b[p + 1] / scale - 1) * kHalf,
-                            (1 - 2 * b[p + 2]) * kDepth},
-                           {b[p + 3], b[p + 4], b[p + 5], b[p + 6]}});
-        }
-    }
-    EXPECT_GT(used, 0) << "feedback buffer overflow";
-    EXPECT_EQ(p, used) << "other than polygons in the feedback";
-    return out;
-}
+using Vertex = FeedbackVertex;
+std::array<float, 3> P(const Vertex& v) { return {v.x, v.y, v.z}; }
 
 // A look-at view computed here: rows side, up, -forward; then -eye.
 Mat4 LookAt(const std::array<double, 3>& eye, const std::array<double, 3>& centre,
@@ -103,31 +72,14 @@ int FlatAxis(const std::array<std::array<float, 3>, 3>& tri)
     return -1;
 }
 
-class BoxFieldRender : public ::testing::Test {
+// An orthographic box x, y in [-40, 40], z in [-60, 60], identity modelview.
+class BoxFieldRender : public OffscreenTest<kSize, kSize> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(kSize, kSize)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        UseOrtho();
+        OffscreenTest::SetUp();
+        if (Ready()) UseOrtho(40, 60);
     }
-    static void UseOrtho()
-    {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-kHalf, kHalf, -kHalf, kHalf, -kDepth, kDepth);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-    }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
 
 TEST(BoxField, ReseedsTheGeneratorFromItsFirstNumberThenDrawsAThousandHeights)
@@ -160,41 +112,6 @@ TEST(BoxField, ReseedsTheGeneratorFromItsFirstNumberThenDrawsAThousandHeights)
     }
 }
 
-TEST(BoxField, BoxesRestAtMinusFiveAndSwingByTheirFactor)
-{
-    srand(7);
-    const CBoxFieldEffect field;
-    EXPECT_EQ(CBoxFieldEffect::Swing(0), 0.0f);
-    EXPECT_NEAR(CBoxFieldEffect::Swing(2 * kPi), 1.0f, 1e-6f);   // sin(pi / 2)
-    EXPECT_NEAR(CBoxFieldEffect::Swing(6 * kPi), -1.0f, 1e-6f);  // sin(3 pi / 2)
-    int fours = 0, zeros = 0;
-    for (int n = 0; n < CBoxFieldEffect::kBoxCount; ++n) {
-        EXPECT_EQ(field.BoxCentre(n, 0).y, -5.0f);
-        const float top = field.BoxCentre(n, 1).y, bottom = field.BoxCentre(n, -1).y;
-        if (field.heights[n] == 4) {
-            ++fours;
-            EXPECT_EQ(top, -1.0f);
-            EXPECT_EQ(bottom, -9.0f);
-        } else if (field.heights[n] == 0) {
-            ++zeros;
-            EXPECT_EQ(top, -5.0f);
-            EXPECT_EQ(bottom, -5.0f);
-        }
-    }
-    EXPECT_GT(fours, 0);
-    EXPECT_GT(zeros, 0);
-    // Box n = 100 i + 10 repeat + k stands at (2.5 i - 5, ., 2.5 k - 5).
-    for (const auto& [n, x, z] : {std::tuple<int, float, float>{0, -5, -5},
-                                  {9, -5, 17.5f},
-                                  {10, -5, -5},
-                                  {99, -5, 17.5f},
-                                  {123, -2.5f, 2.5f},
-                                  {999, 17.5f, 17.5f}}) {
-        EXPECT_EQ(field.BoxCentre(n, 0.5f).x, x) << n;
-        EXPECT_EQ(field.BoxCentre(n, 0.5f).z, z) << n;
-    }
-}
-
 // One box: six faces of two triangles, 24 distinct corner-and-colour
 // vertices, each face pair in its own colour, in the order -z +z -x +x -y +y,
 // and both faces of a pair wound the same way (so one of them faces out,
@@ -212,8 +129,8 @@ TEST_F(BoxFieldRender, OneBoxHasSixFacesInTheirPairsColours)
 
     std::set<std::array<float, 7>> distinct;
     for (const Vertex& v : vertices) {
-        for (int a = 0; a < 3; ++a) EXPECT_NEAR(std::fabs(v.p[a]), half[a], 1e-3f) << a;
-        distinct.insert({std::round(v.p[0]), std::round(v.p[1]), std::round(v.p[2]), v.rgba[0],
+        for (int a = 0; a < 3; ++a) EXPECT_NEAR(std::fabs(P(v)[a]), half[a], 1e-3f) << a;
+        distinct.insert({std::round(P(v)[0]), std::round(P(v)[1]), std::round(P(v)[2]), v.rgba[0],
                          v.rgba[1], v.rgba[2], v.rgba[3]});
     }
     EXPECT_EQ(distinct.size(), 24u);
@@ -224,7 +141,7 @@ TEST_F(BoxFieldRender, OneBoxHasSixFacesInTheirPairsColours)
     for (int tri = 0; tri < 12; ++tri) {
         const int face = tri / 2;
         std::array<std::array<float, 3>, 3> corners{};
-        for (int c = 0; c < 3; ++c) corners[c] = vertices[tri * 3 + c].p;
+        for (int c = 0; c < 3; ++c) corners[c] = P(vertices[tri * 3 + c]);
         const int axis = FlatAxis(corners);
         ASSERT_EQ(axis, faceAxis[face]) << "triangle " << tri;
         EXPECT_NEAR(corners[0][axis], faceSign[face] * half[axis], 1e-3f) << "triangle " << tri;
@@ -254,10 +171,10 @@ TEST_F(BoxFieldRender, FieldDrawsEveryBoxAtItsPlaceAndHeight)
     CBoxFieldEffect field;
     for (float t : {0.0f, 2 * kPi, 6 * kPi, 12100.0f}) {
         SCOPED_TRACE(testing::Message() << "t " << t);
-        UseOrtho();
+        UseOrtho(40, 60);
         glEnable(GL_CULL_FACE);   // the field turns culling off: every face comes back
         glTranslatef(100, 0, 0);  // replaced by the field's own view
-        const auto vertices = Capture([&] { field.Draw(t); });
+        const auto vertices = Capture([&] { field.Draw(t); }, 1 << 19);
         ASSERT_EQ(vertices.size(), 1000u * 36u);
 
         Mat4 view{};
@@ -274,7 +191,7 @@ TEST_F(BoxFieldRender, FieldDrawsEveryBoxAtItsPlaceAndHeight)
             for (int v = 0; v < 36; ++v) {
                 const Vertex& vertex =
                     vertices[static_cast<size_t>(n) * 36 + static_cast<size_t>(v)];
-                const auto w = ToWorld(view, vertex.p);
+                const auto w = ToWorld(view, P(vertex));
                 for (int a = 0; a < 3; ++a)
                     lo[a] = std::min(lo[a], w[a]), hi[a] = std::max(hi[a], w[a]);
             }
@@ -317,26 +234,20 @@ TEST_F(BoxFieldRender, LeavesItsDocumentedState)
     field.Draw(50);
     for (GLenum c : {GL_CULL_FACE, GL_BLEND, GL_DEPTH_TEST, GL_FOG})
         EXPECT_FALSE(glIsEnabled(c)) << c;
-    GLfloat clear[4] = {}, fog[4] = {}, colour[4] = {}, start = 0, end = 0;
-    GLint mode = 0;
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glGetFloatv(GL_FOG_COLOR, fog);
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    glGetFloatv(GL_FOG_START, &start);
-    glGetFloatv(GL_FOG_END, &end);
-    glGetIntegerv(GL_FOG_MODE, &mode);
+    const Mat4 clear = GetFloats(GL_COLOR_CLEAR_VALUE), fog = GetFloats(GL_FOG_COLOR),
+               colour = GetFloats(GL_CURRENT_COLOR);
     const std::array<float, 4> grey = {0.5f, 0.5f, 0.5f, 0.1f};
     for (int i = 0; i < 4; ++i) {
         EXPECT_FLOAT_EQ(clear[i], grey[i]) << i;
         EXPECT_FLOAT_EQ(fog[i], grey[i]) << i;
         EXPECT_FLOAT_EQ(colour[i], 0.6f) << i;
     }
-    EXPECT_EQ(mode, GL_LINEAR);
-    EXPECT_EQ(start, 1.0f);
-    EXPECT_EQ(end, 25.0f);
-    GLint matrixMode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    EXPECT_EQ(GetFloats(GL_FOG_START)[0], 1.0f);
+    EXPECT_EQ(GetFloats(GL_FOG_END)[0], 25.0f);
+    std::array<GLint, 2> modes{};  // fog, matrix
+    glGetIntegerv(GL_FOG_MODE, &modes[0]);
+    glGetIntegerv(GL_MATRIX_MODE, &modes[1]);
+    EXPECT_EQ(modes, (std::array<GLint, 2>{GL_LINEAR, GL_MODELVIEW}));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/OffscreenContext.h"
+#include "OffscreenTest.h"
 #include "app/Random.h"
 #include "effects/CFadeEffect.h"
 #include "effects/CImageQuadEffect.h"
@@ -24,79 +24,24 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-struct Vertex {
-    float x, y, z;
-    std::array<float, 4> rgba;
-    float s, t;
-};  // x, y, z in eye space
+using Vertex = FeedbackVertex;
 struct Corner {
     float x, y, z, s, t;
 };
-using Mat4 = std::array<float, 16>;
 
 // Every test starts with an orthographic box x, y in [-1000, 1000], z in
 // [-4000, 4000] on the 1000 x 1000 viewport (nothing the effects draw is
 // clipped), an identity modelview and culling off.
-class EffectRender : public ::testing::Test {
+class EffectRender : public OffscreenTest<1000, 1000> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(1000, 1000)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-1000, 1000, -1000, 1000, -4000, 4000);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        OffscreenTest::SetUp();
+        if (!Ready()) return;
+        UseOrtho(1000, 4000);
         glDisable(GL_CULL_FACE);
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
-
-// Vertices of the polygons that draw produces, mapped back to eye space.
-std::vector<Vertex> Capture(const std::function<void()>& draw)
-{
-    std::vector<GLfloat> b(1 << 17);
-    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR_TEXTURE, b.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
-    std::vector<Vertex> out;
-    GLint p = 0;
-    while (p + 1 < used && b[p] == GL_POLYGON_TOKEN) {
-        int n = static_cast<int>(b[p + 1]);
-        for (p += 2; n-- > 0 && p + 11 <= used; p += 11) {  // x y z, r g b a, s t r q
-            out.push_back({(b[p] / 500 - 1) * 1000,
-                           (b[p + 1] / 500 - 1) * 1000,
-                           (1 - 2 * b[p + 2]) * 4000,
-                           {b[p + 3], b[p + 4], b[p + 5], b[p + 6]},
-                           b[p + 7],
-                           b[p + 8]});
-        }
-    }
-    EXPECT_EQ(p, used) << "feedback overflow or other than polygons";
-    return out;
-}
-
-// The modelview matrix that ops build from the identity.
-Mat4 MatrixOf(const std::function<void()>& ops)
-{
-    Mat4 m{};
-    glPushMatrix();
-    glLoadIdentity();
-    ops();
-    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-    glPopMatrix();
-    return m;
-}
 
 // A rectangle from (x0, y0) to (x1, y1) in the plane z of m, corners
 // clockwise from (x0, y0), which has texture (u, v); the texture spans 1 x h.
@@ -181,12 +126,7 @@ TEST_F(EffectRender, ImageQuadCornersPlacementAndColour)
 
 TEST_F(EffectRender, ImageQuadPixelsModulateItsTextureOrShowItsColourAlone)
 {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    const uint8_t texel[4] = {200, 100, 40, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    const GLuint name = MakeTexture(0xC86428FF);
     CImageQuadEffect quad;  // over the whole view, opaque whatever the mode
     quad.scale[0] = quad.scale[1] = 100, quad.blend = 0, quad.blendMode = 0;
     const std::array<int32_t, 2> cases[] = {{static_cast<int32_t>(name), 0x646428}, {-1, 0x00FFFF}};
@@ -383,91 +323,42 @@ TEST_F(EffectRender, EachEffectLeavesItsDocumentedStateAndDraws)
     fade.speed = -0.0025f, fade.color[0] = 0;
     CScanlineNoiseEffect noise;
     noise.SetTexture(own);
+    const auto quadIn = [&quad](int mode) {
+        return [&quad, mode] { quad.blendMode = mode, quad.Draw(0); };
+    };
+    const auto at = [](float x, float y, float z) { return [=] { glTranslatef(x, y, z); }; };
+    const std::function<void()> drawFan = [&] { fan.Draw(100); };
+    const std::function<void()> fanAt = [] { glTranslatef(1, 2, 3), FanMotion(100); };
+    const std::function<void()> drawStar = [&] { star.Draw(1); };
+    const std::function<void()> drawFade = [&] { fade.DrawOver(200, nullptr); };
+    const std::function<void()> drawNoise = [&] {
+        noise.DrawOver(10, nullptr), noise.DrawOver(11, nullptr);
+    };
     struct Case {
-        std::function<void()> draw;
-        std::array<int, 6> on;  // -1: left as found
+        std::function<void()> draw, modelview;  // the modelview from the identity
+        std::array<int, 6> on;                  // -1: left as found
         std::array<GLint, 2> blendFunction;
         GLint boundTexture;
         std::array<float, 4> colour;
         float clearAlpha;
-        std::function<void()> modelview;  // from the identity
         int randomDraws;
     };
-    const auto atQuad = [] { glTranslatef(0, 0, -20); };
+    const std::array<float, 4> quadColour = {1, 0.5f, 1, 1};
+    const std::array<int, 6> allOff = {0, 0, 0, 0, 0, -1};
+    const std::array<GLint, 2> add = {GL_SRC_ALPHA, GL_ONE},
+                               over = {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
+                               dstAlpha = {GL_SRC_ALPHA, GL_DST_ALPHA};
     const Case cases[] = {
-        {[&] { quad.Draw(0); },
-         {0, 0, 0, 0, 0, -1},
-         {GL_SRC_ALPHA, GL_ONE},
-         0,
-         {1, 0.5f, 1, 1},
-         1,
-         atQuad,
-         0},
-        {[&] { fan.Draw(100); },
-         {0, 1, 1, 0, 0, -1},
-         {GL_SRC_ALPHA, GL_ONE},
-         own,
-         {1, 1, 1, FanAlpha(100)},
-         1,
-         [] { glTranslatef(1, 2, 3), FanMotion(100); },
-         0},
-        {[&] { star.Draw(1); },
-         {0, 0, 0, 0, 0, -1},
-         {GL_SRC_ALPHA, GL_ONE},
-         0,
-         {0.3f, 0.3f, 0.3f, 0.25f},
-         0.5f,
-         [] { glTranslatef(1, 2, 3); },
-         0},
-        {[&] { fade.DrawOver(200, nullptr); },
-         {0, 0, -1, 0, 1, -1},
-         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
-         0,
-         {0, 1, 1, 0.5f},
-         1,
-         [] { glTranslatef(0, 0, -6); },
-         0},
-        {[&] { noise.DrawOver(10, nullptr), noise.DrawOver(11, nullptr); },
-         {0, 1, 1, 0, 0, 1},
-         {GL_SRC_ALPHA, GL_DST_ALPHA},
-         0,
-         {1, 1, 1, 0.5f},
-         1,
-         [] { glTranslatef(-240, -140, -240); },
-         2},
+        {quadIn(3), at(0, 0, -20), allOff, add, 0, quadColour, 1, 0},
+        {drawFan, fanAt, {0, 1, 1, 0, 0, -1}, add, own, {1, 1, 1, FanAlpha(100)}, 1, 0},
+        {drawStar, at(1, 2, 3), allOff, add, 0, {0.3f, 0.3f, 0.3f, 0.25f}, 0.5f, 0},
+        {drawFade, at(0, 0, -6), {0, 0, -1, 0, 1, -1}, over, 0, {0, 1, 1, 0.5f}, 1, 0},
+        {drawNoise, at(-240, -140, -240), {0, 1, 1, 0, 0, 1}, dstAlpha, 0, {1, 1, 1, 0.5f}, 1, 2},
         // The quad's other blend modes; 2 (as any other) keeps the function as found.
-        {[&] { quad.blendMode = 0, quad.Draw(0); },
-         {0, 0, 0, 0, 0, -1},
-         {GL_ONE, GL_ONE},
-         0,
-         {1, 0.5f, 1, 1},
-         1,
-         atQuad,
-         0},
-        {[&] { quad.blendMode = 1, quad.Draw(0); },
-         {0, 0, 0, 0, 0, -1},
-         {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
-         0,
-         {1, 0.5f, 1, 1},
-         1,
-         atQuad,
-         0},
-        {[&] { quad.blendMode = 4, quad.Draw(0); },
-         {0, 0, 0, 0, 0, -1},
-         {GL_ONE_MINUS_SRC_COLOR, GL_ONE},
-         0,
-         {1, 0.5f, 1, 1},
-         1,
-         atQuad,
-         0},
-        {[&] { quad.blendMode = 2, quad.Draw(0); },
-         {0, 0, 0, 0, 0, -1},
-         {GL_ZERO, GL_ZERO},
-         0,
-         {1, 0.5f, 1, 1},
-         1,
-         atQuad,
-         0},
+        {quadIn(0), at(0, 0, -20), allOff, {GL_ONE, GL_ONE}, 0, quadColour, 1, 0},
+        {quadIn(1), at(0, 0, -20), allOff, over, 0, quadColour, 1, 0},
+        {quadIn(4), at(0, 0, -20), allOff, {GL_ONE_MINUS_SRC_COLOR, GL_ONE}, 0, quadColour, 1, 0},
+        {quadIn(2), at(0, 0, -20), allOff, {GL_ZERO, GL_ZERO}, 0, quadColour, 1, 0},
     };
     for (const Case& c : cases) {
         for (int start : {0, 1}) {
@@ -486,32 +377,20 @@ TEST_F(EffectRender, EachEffectLeavesItsDocumentedStateAndDraws)
             std::array<int, 6> expected = c.on;
             for (int& e : expected) e = e < 0 ? start : e;
             EXPECT_EQ(Capabilities(), expected);
-            std::array<GLint, 2> blendFunction{};
-            GLint bound = 0;
-            glGetIntegerv(GL_BLEND_SRC, &blendFunction[0]);
-            glGetIntegerv(GL_BLEND_DST, &blendFunction[1]);
-            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-            EXPECT_EQ(blendFunction, c.blendFunction);
-            EXPECT_EQ(bound, c.boundTexture);
-            Mat4 colour{}, clear{}, modelview{};
-            glGetFloatv(GL_CURRENT_COLOR, colour.data());
-            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear.data());
-            glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
+            std::array<GLint, 3> got{};  // blend source, destination, bound texture
+            glGetIntegerv(GL_BLEND_SRC, &got[0]);
+            glGetIntegerv(GL_BLEND_DST, &got[1]);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &got[2]);
+            EXPECT_EQ(got, (std::array<GLint, 3>{c.blendFunction[0], c.blendFunction[1],
+                                                 c.boundTexture}));
+            const Mat4 colour = GetFloats(GL_CURRENT_COLOR);
             for (int i = 0; i < 4; ++i) EXPECT_NEAR(colour[i], c.colour[i], 1e-6f);
-            EXPECT_EQ(clear[3], c.clearAlpha);
+            EXPECT_EQ(GetFloats(GL_COLOR_CLEAR_VALUE)[3], c.clearAlpha);
+            const Mat4 modelview = GetFloats(GL_MODELVIEW_MATRIX);
             const Mat4 expectedModelview = MatrixOf(c.modelview);
             for (int i = 0; i < 16; ++i) EXPECT_NEAR(modelview[i], expectedModelview[i], 1e-3f);
         }
     }
-}
-
-TEST(SharedGenerator, FirstValuesAfterSeedOneAndAfterReseedingFromIt)
-{
-    srand(1);
-    for (int value : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(rand(), value);
-    srand(1);
-    srand(static_cast<uint32_t>(rand() % 32767));  // seeds 41
-    for (int value : {172, 22420, 5, 5992, 5768}) EXPECT_EQ(rand(), value);
 }
 
 }  // namespace

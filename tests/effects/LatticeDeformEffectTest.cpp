@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "LatticeReference.h"
-#include "app/OffscreenContext.h"
+#include "OffscreenTest.h"
 #include "effects/CLatticeDeformEffect.h"
 #include "library/moxa/3d/Model.h"
 #include "library/moxa/3d/ModelLoader.h"
@@ -26,7 +26,6 @@ namespace sunvale {
 namespace {
 
 using Xyz = std::array<float, 3>;
-using Mat4 = std::array<float, 16>;
 
 // A one-object model whose pool holds `lead` other vertices before the
 // object's own. Only `local` and `localNormal` should be read: `position`
@@ -88,24 +87,21 @@ std::vector<float> RestPoints(Lattice& lattice)
     return cp;
 }
 
-TEST(LatticeSpline, PassesThroughTheMiddlePointsWithHalfwayWeights)
+// Through the middle points with halfway weights -1/16, 9/16, 9/16, -1/16;
+// straight lines stay straight; CatmullRom3 works per component.
+TEST(LatticeSpline, PassesThroughTheMiddlePointsAndReproducesStraightLines)
 {
     EXPECT_EQ(Lattice::CatmullRom(3, -1.5f, 8, 2, 0), -1.5f);
     EXPECT_NEAR(Lattice::CatmullRom(3, -1.5f, 8, 2, 1), 8, 1e-5f);
-    // Halfway, the weights are -1/16, 9/16, 9/16, -1/16.
     EXPECT_EQ(Lattice::CatmullRom(1, 0, 0, 0, 0.5f), -0.0625f);
     EXPECT_EQ(Lattice::CatmullRom(0, 1, 0, 0, 0.5f), 0.5625f);
     EXPECT_EQ(Lattice::CatmullRom(0, 0, 1, 0, 0.5f), 0.5625f);
     EXPECT_EQ(Lattice::CatmullRom(0, 0, 0, 1, 0.5f), -0.0625f);
     // A quarter of the way: p1 weight 1 - 5/2 s^2 + 3/2 s^3.
     EXPECT_NEAR(Lattice::CatmullRom(0, 1, 0, 0, 0.25f), 0.8671875f, 1e-7f);
-}
-
-TEST(LatticeSpline, ReproducesStraightLinesAndWorksPerComponent)
-{
+    const float p[4][3] = {{0, 10, -2}, {1, 12, -2}, {2, 14, -2}, {3, 16, -2}};
     for (float s = 0; s <= 1; s += 0.125f) {
         EXPECT_NEAR(Lattice::CatmullRom(-4, 1, 6, 11, s), 1 + 5 * s, 1e-5f) << s;
-        const float p[4][3] = {{0, 10, -2}, {1, 12, -2}, {2, 14, -2}, {3, 16, -2}};
         float out[3];
         Lattice::CatmullRom3(p[0], p[1], p[2], p[3], s, out);
         for (int c = 0; c < 3; ++c)
@@ -287,70 +283,22 @@ TEST(LatticeEffectModel, RejectsModelsItCannotDraw)
 
 // Offscreen: an orthographic box x, y in [-20, 20], z in [-100, 100] on a
 // 400 x 400 viewport, identity modelview.
-class LatticeEffectRender : public ::testing::Test {
+class LatticeEffectRender : public OffscreenTest<400, 400> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(400, 400)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-20, 20, -20, 20, -100, 100);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        OffscreenTest::SetUp();
+        if (Ready()) UseOrtho(20, 100);
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
 };
-
-struct Vertex {
-    Xyz eye;
-    std::array<float, 4> rgba;
-    float s, t;
-};
-
-// Vertices of the polygons that draw produces, mapped back to eye space.
-std::vector<Vertex> Capture(const std::function<void()>& draw)
-{
-    std::vector<GLfloat> b(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR_TEXTURE, b.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
-    std::vector<Vertex> out;
-    GLint p = 0;
-    while (p + 1 < used && b[p] == GL_POLYGON_TOKEN) {
-        int n = static_cast<int>(b[p + 1]);
-        for (p += 2; n-- > 0 && p + 11 <= used; p += 11) {
-            out.push_back(
-                {{(b[p] / 200 - 1) * 20, (b[p + 1] / 200 - 1) * 20, (1 - 2 * b[p + 2]) * 100},
-                 {b[p + 3], b[p + 4], b[p + 5], b[p + 6]},
-                 b[p + 7],
-                 b[p + 8]});
-        }
-    }
-    EXPECT_EQ(p, used) << "feedback overflow or other than polygons";
-    return out;
-}
 
 Mat4 ObjectTransform(const float* position, float t)
 {
-    Mat4 m{};
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(position[0], position[1], position[2]);
-    glRotatef(static_cast<float>(5 * std::sin(0.005 * t)), 0, 0, 1);
-    glRotatef(0.5f * t, 0, 1, 0);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-    glPopMatrix();
-    return m;
+    return MatrixOf([&] {
+        glTranslatef(position[0], position[1], position[2]);
+        glRotatef(static_cast<float>(5 * std::sin(0.005 * t)), 0, 0, 1);
+        glRotatef(0.5f * t, 0, 1, 0);
+    });
 }
 
 // The control points from their definition, index (z, y, x).
@@ -381,12 +329,7 @@ std::unique_ptr<Model> Pyramid()
 TEST_F(LatticeEffectRender, DrawsTheDeformedMeshWithScrolledNormalsAndRisingAlpha)
 {
     const auto model = Pyramid();
-    GLuint name = 0;  // texturing on: the texture matrix applies
-    glGenTextures(1, &name);
-    const uint8_t texel[4] = {255, 255, 255, 255};
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    GLuint name = MakeTexture(0xFFFFFFFF);  // texturing on: the texture matrix applies
     CLatticeDeformEffect effect;
     effect.SetModel(model.get());
     effect.SetTextures(-1, static_cast<int32_t>(name));
@@ -409,10 +352,10 @@ TEST_F(LatticeEffectRender, DrawsTheDeformedMeshWithScrolledNormalsAndRisingAlph
         for (int k = 0; k < 12; ++k) {
             const float* p = &deformed[corners[k] * 3];
             const ModelVertex& source = model->objects[0].vertices[corners[k]];
-            for (int r = 0; r < 3; ++r) {
-                const float e = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
-                EXPECT_NEAR(vertices[k].eye[r], e, 2e-3f) << "corner " << k << " axis " << r;
-            }
+            const auto e = Apply(m, p[0], p[1], p[2]);
+            EXPECT_NEAR(vertices[k].x, e[0], 2e-3f) << "corner " << k;
+            EXPECT_NEAR(vertices[k].y, e[1], 2e-3f) << "corner " << k;
+            EXPECT_NEAR(vertices[k].z, e[2], 2e-3f) << "corner " << k;
             EXPECT_NEAR(vertices[k].s, source.localNormal[0] + 0.01f * t, 1e-4f);
             EXPECT_NEAR(vertices[k].t, source.localNormal[1] + 0.005f * t, 1e-4f);
             EXPECT_EQ(vertices[k].rgba, (std::array<float, 4>{1, 1, 1, alpha}));
@@ -428,14 +371,7 @@ TEST_F(LatticeEffectRender, AddsTheSecondTextureOrPlainWhite)
     const auto model =
         MakeModel({{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}},
                   {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 3}});
-    GLuint names[2] = {};
-    glGenTextures(2, names);
-    const uint8_t texels[2][4] = {{250, 0, 0, 255}, {0, 120, 40, 255}};
-    for (int i = 0; i < 2; ++i) {
-        glBindTexture(GL_TEXTURE_2D, names[i]);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels[i]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    }
+    GLuint names[2] = {MakeTexture(0xFA0000FF), MakeTexture(0x007828FF)};
     CLatticeDeformEffect effect;
     effect.SetModel(model.get());
     const std::pair<int32_t, uint32_t> cases[] = {{static_cast<int32_t>(names[1]), 0x007828},
@@ -491,21 +427,17 @@ TEST_F(LatticeEffectRender, LeavesItsDocumentedStateAndWithoutAModelTouchesNothi
                                            glIsEnabled(GL_VERTEX_ARRAY),
                                            glIsEnabled(GL_TEXTURE_COORD_ARRAY),
                                            glIsEnabled(GL_COLOR_ARRAY)};
-            GLint blend[2] = {}, bound = 0, matrixMode = 0;
-            glGetIntegerv(GL_BLEND_SRC, &blend[0]);
-            glGetIntegerv(GL_BLEND_DST, &blend[1]);
-            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-            glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-            Mat4 colour{}, modelview{}, texture{};
-            glGetFloatv(GL_CURRENT_COLOR, colour.data());
-            glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
-            glGetFloatv(GL_TEXTURE_MATRIX, texture.data());
-            EXPECT_EQ(matrixMode, GL_MODELVIEW);
+            std::array<GLint, 4> modes{};  // blend source, destination, texture, matrix
+            glGetIntegerv(GL_BLEND_SRC, &modes[0]);
+            glGetIntegerv(GL_BLEND_DST, &modes[1]);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &modes[2]);
+            glGetIntegerv(GL_MATRIX_MODE, &modes[3]);
+            const Mat4 colour = GetFloats(GL_CURRENT_COLOR),
+                       modelview = GetFloats(GL_MODELVIEW_MATRIX),
+                       texture = GetFloats(GL_TEXTURE_MATRIX);
             if (withModel) {
                 EXPECT_EQ(on, (std::array<int, 8>{0, 1, 1, 0, 0, 1, 1, 0}));
-                EXPECT_EQ(blend[0], GL_ONE);
-                EXPECT_EQ(blend[1], GL_ONE);
-                EXPECT_EQ(bound, 0);
+                EXPECT_EQ(modes, (std::array<GLint, 4>{GL_ONE, GL_ONE, 0, GL_MODELVIEW}));
                 for (int i = 0; i < 4; ++i) EXPECT_NEAR(colour[i], i < 3 ? 1 : 0.2f, 1e-6f);
                 const Mat4 expected = ObjectTransform(effect.position, 50);
                 for (int i = 0; i < 16; ++i) EXPECT_NEAR(modelview[i], expected[i], 1e-4f);
@@ -513,8 +445,8 @@ TEST_F(LatticeEffectRender, LeavesItsDocumentedStateAndWithoutAModelTouchesNothi
             } else {
                 const int s = start;
                 EXPECT_EQ(on, (std::array<int, 8>{s, s, s, s, s, s, s, s}));
-                EXPECT_EQ(blend[0], GL_ZERO);
-                EXPECT_EQ(bound, static_cast<GLint>(name));
+                EXPECT_EQ(modes, (std::array<GLint, 4>{GL_ZERO, GL_ZERO, static_cast<GLint>(name),
+                                                       GL_MODELVIEW}));
                 EXPECT_EQ(colour[3], 0);
                 EXPECT_EQ(modelview[12], 1);
                 EXPECT_EQ(texture[12], 0.5f);

@@ -1,5 +1,5 @@
 // The particle cloud: generation against an independent replay of the
-// generator, the alpha ramp and fade-out, the drift's wrap, billboards
+// generator, the alpha ramp and fade-out, billboards (the drift's wrap)
 // captured in feedback mode (GL_3D_COLOR_TEXTURE) compared with corners built
 // in eye space, the GL state Draw leaves, and fogged offscreen pixels.
 #include <GL/gl.h>
@@ -8,28 +8,14 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <vector>
 
-#include "app/OffscreenContext.h"
+#include "OffscreenTest.h"
 #include "app/Random.h"
 #include "effects/CParticleCloudEffect.h"
 
 namespace sunvale {
 namespace {
-
-using Mat4 = std::array<float, 16>;
-
-// The show's generator, replayed on its own.
-struct Replay {
-    uint32_t state;
-    int Next()
-    {
-        state = state * 214013u + 2531011u;
-        return static_cast<int>((state >> 16) & 0x7FFF);
-    }
-};
 
 // Group centres (y, z; x is 0 for all) and speeds of the cloud's layout.
 constexpr float kCentres[16][2] = {{50, 0},     {0, 0},      {90, 60},   {-100, 30},
@@ -39,25 +25,26 @@ constexpr float kCentres[16][2] = {{50, 0},     {0, 0},      {90, 60},   {-100, 
 constexpr float kSpeeds[16] = {300, 150, 250, 160, 340, 270, 180, 130,
                                200, 210, 220, 230, 240, 160, 230, 250};
 
+// Per group: a count of 150 + rand() % 75, then three numbers per particle;
+// seed 1 also pins the first particle's exact place.
 TEST(ParticleCloud, GenerateTakesCountThenThreeNumbersPerParticleForEachGroup)
 {
     for (uint32_t seed : {1u, 12345u, 0xDEADBEEFu}) {
         SCOPED_TRACE(seed);
         CParticleCloudEffect cloud;
-        cloud.SetTexture(77);
+        if (seed != 1) cloud.SetTexture(77);
         srand(seed);
         cloud.Generate();
-        Replay replay{seed};
+        ShadowGenerator replay{seed};
         int total = 0;
         for (int g = 0; g < 16; ++g) {
             const ParticleGroup& group = cloud.groups[g];
             const int n = replay.Next() % 75 + 150;
             ASSERT_EQ(group.count, n) << "group " << g;
-            EXPECT_EQ(group.texture, 77);
+            EXPECT_EQ(group.texture, seed == 1 ? -1 : 77);  // -1: no texture given yet
             EXPECT_EQ(group.speed, kSpeeds[g]);
             for (int i = 0; i < n; ++i) {
-                replay.Next(), replay.Next();
-                const int r3 = replay.Next();
+                const int r3 = replay.Skip(2).Next();
                 // Depth: r3 * 10 / 32767 - 20 about the centre's z.
                 EXPECT_NEAR(group.points[i].z, r3 * (10.0 / 32767) - 20 + kCentres[g][1], 1e-3);
                 // The ring is flat in y: radius at most 5 pi, times 10.
@@ -67,167 +54,68 @@ TEST(ParticleCloud, GenerateTakesCountThenThreeNumbersPerParticleForEachGroup)
         }
         EXPECT_TRUE(total >= 2400 && total <= 3584) << total;
         EXPECT_EQ(rand(), replay.Next());  // the next user sees the right sequence
+        if (seed == 1) {                   // 191 particles; the first from r = 18467, 6334, 26500
+            const Vector3& p = cloud.groups[0].points[0];
+            EXPECT_NEAR(p.x, -205.39966, 2e-3);
+            EXPECT_NEAR(p.y, 2.02664, 1e-4);
+            EXPECT_NEAR(p.z, -11.91260, 1e-4);
+        }
     }
-}
-
-TEST(ParticleCloud, FirstParticleFromSeedOne)
-{
-    CParticleCloudEffect cloud;
-    srand(1);
-    cloud.Generate();
-    // 41 % 75 + 150 particles; then r = 18467, 6334, 26500.
-    ASSERT_EQ(cloud.groups[0].count, 191);
-    const Vector3& p = cloud.groups[0].points[0];
-    EXPECT_NEAR(p.x, -205.39966, 2e-3);
-    EXPECT_NEAR(p.y, 2.02664, 1e-4);
-    EXPECT_NEAR(p.z, -11.91260, 1e-4);
-    EXPECT_EQ(cloud.groups[0].texture, -1);  // no texture given yet
-    EXPECT_EQ(rand(), 4611);                 // 16 + 3 * 3110 numbers taken
 }
 
 TEST(ParticleCloud, AlphaRampsInAndFadesOutAfterItsStart)
 {
     CParticleCloudEffect cloud;
     EXPECT_EQ(cloud.fadeOutStart, 300.0f);
-    EXPECT_EQ(cloud.Alpha(0), 0.25f);
-    EXPECT_EQ(cloud.Alpha(1), 0.75f);
-    EXPECT_EQ(cloud.Alpha(1.5f), 1.0f);
-    EXPECT_EQ(cloud.Alpha(299.9f), 1.0f);
-    EXPECT_EQ(cloud.Alpha(302), 0.5f);
-    EXPECT_EQ(cloud.Alpha(304), 0.0f);
-    EXPECT_EQ(cloud.Alpha(-10), 0.0f);
-
-    cloud.fadeOutStart = 15.9f;
-    for (float t : {1.5f, 10.0f, 15.89f, 15.9f}) EXPECT_EQ(cloud.Alpha(t), 1.0f) << t;
-    EXPECT_NEAR(cloud.Alpha(17.9f), 0.5f, 1e-5f);
-    for (float t : {19.9f, 20.0f, 100.0f}) EXPECT_EQ(cloud.Alpha(t), 0.0f) << t;
-
-    cloud.fadeOutStart = 1e10f;
-    for (float t : {1.5f, 1110.0f, 1e6f}) EXPECT_EQ(cloud.Alpha(t), 1.0f) << t;
-}
-
-TEST(ParticleCloud, DriftWrapsKeepingTheSignAndParticlesBob)
-{
-    ParticleGroup group;
-    group.points.reset(new Vector3[3]{{-1000, 5, -15}, {100, 0, 1}, {-1700, 0, 0}});
-    group.count = 3;
-    group.speed = 300;
-    // T = 0: fmod(-1000, 800) = -200, so x' = -600 (not 200, as a floored
-    // modulo would give).
-    Vector3 p = CParticleCloudEffect::ParticlePosition(group, 0, 0);
-    EXPECT_NEAR(p.x, -600, 1e-4);
-    EXPECT_NEAR(p.y, 2 * std::sin(-1000.0) + 5, 1e-4);
-    EXPECT_NEAR(p.z, -13, 1e-5);
-    // T = 3: 900 + 100 = 1000 wraps to 200: x' = -200; z bobs with 3.14 i + 7T.
-    p = CParticleCloudEffect::ParticlePosition(group, 1, 3);
-    EXPECT_NEAR(p.x, -200, 1e-3);
-    EXPECT_NEAR(p.y, 2 * std::sin(21.0 + 100), 1e-4);
-    EXPECT_NEAR(p.z, 2 * std::cos(3.14 + 21) + 1, 1e-4);
-    // T = 0.5: 150 - 1700 = -1550 wraps to -750: x' = -1150.
-    EXPECT_NEAR(CParticleCloudEffect::ParticlePosition(group, 2, 0.5f).x, -1150, 1e-3);
-}
-
-TEST(ParticleCloud, BillboardCornersInDrawingOrder)
-{
-    const auto corners = CParticleCloudEffect::BillboardCorners({1, 2, 3}, {10, 0, 0}, {0, 0, -10});
-    const float expected[4][5] = {
-        {-9, 2, -7, 0, 0}, {11, 2, -7, 1, 0}, {11, 2, 13, 1, 1}, {-9, 2, 13, 0, 1}};
-    for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(corners[c].position.x, expected[c][0]) << c;
-        EXPECT_EQ(corners[c].position.y, expected[c][1]) << c;
-        EXPECT_EQ(corners[c].position.z, expected[c][2]) << c;
-        EXPECT_EQ(corners[c].s, expected[c][3]) << c;
-        EXPECT_EQ(corners[c].t, expected[c][4]) << c;
+    const std::array<float, 3> cases[] = {
+        // fade-out start, scaled time, alpha
+        {300, 0, 0.25f},    {300, 1, 0.75f},   {300, 1.5f, 1},       {300, 299.9f, 1},
+        {300, 302, 0.5f},   {300, 304, 0},     {300, -10, 0},        {15.9f, 1.5f, 1},
+        {15.9f, 15.89f, 1}, {15.9f, 15.9f, 1}, {15.9f, 17.9f, 0.5f}, {15.9f, 19.9f, 0},
+        {15.9f, 100, 0},    {1e10f, 1.5f, 1},  {1e10f, 1e6f, 1},     {0, 0, 1},
+    };
+    for (const auto& [start, t, alpha] : cases) {
+        cloud.fadeOutStart = start;
+        EXPECT_NEAR(cloud.Alpha(t), alpha, t == 17.9f ? 1e-5f : 0)
+            << "start " << start << " t " << t;
     }
 }
 
 // The GL tests: an orthographic box x, y in [-2000, 2000], z in [-4000, 4000]
-// on a 1000 x 1000 viewport, so that no particle is clipped.
-class ParticleCloudRender : public ::testing::Test {
+// on a 1000 x 1000 viewport, so that no particle is clipped; two white
+// textures.
+class ParticleCloudRender : public OffscreenTest<1000, 1000> {
 protected:
-    static void SetUpTestSuite()
-    {
-        context_ = std::make_unique<OffscreenContext>();
-        if (!context_->Create(1000, 1000)) context_.reset();
-    }
-    static void TearDownTestSuite() { context_.reset(); }
     void SetUp() override
     {
-        if (context_ == nullptr) {
-            if (RunningUnderCi()) FAIL() << "no offscreen OpenGL context";
-            GTEST_SKIP() << "no offscreen OpenGL context";
-        }
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-2000, 2000, -2000, 2000, -4000, 4000);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glGenTextures(2, names_);
-        for (GLuint name : names_) {
-            const uint8_t white[4] = {255, 255, 255, 255};
-            glBindTexture(GL_TEXTURE_2D, name);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        }
+        OffscreenTest::SetUp();
+        if (!Ready()) return;
+        UseOrtho(2000, 4000);
+        for (GLuint& name : names_) name = MakeTexture(0xFFFFFFFF);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     void TearDown() override
     {
         if (context_ != nullptr) glDeleteTextures(2, names_);
     }
-    static inline std::unique_ptr<OffscreenContext> context_;
     GLuint names_[2] = {};
 };
-
-struct Vertex {
-    float x, y, z;  // eye space
-    float rgba[4];
-    float s, t;
-};
-
-std::vector<Vertex> Capture(const std::function<void()>& draw)
-{
-    std::vector<GLfloat> b(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR_TEXTURE, b.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
-    std::vector<Vertex> out;
-    GLint p = 0;
-    while (p + 1 < used && b[p] == GL_POLYGON_TOKEN) {
-        int n = static_cast<int>(b[p + 1]);
-        for (p += 2; n-- > 0 && p + 11 <= used; p += 11) {  // x y z, r g b a, s t r q
-            out.push_back({(b[p] / 500 - 1) * 2000,
-                           (b[p + 1] / 500 - 1) * 2000,
-                           (1 - 2 * b[p + 2]) * 4000,
-                           {b[p + 3], b[p + 4], b[p + 5], b[p + 6]},
-                           b[p + 7],
-                           b[p + 8]});
-        }
-    }
-    EXPECT_EQ(p, used) << "feedback overflow or other than polygons";
-    return out;
-}
 
 // The cloud's modelview at scaled time T, built from the identity.
 Mat4 CloudMatrix(float T, float x, float y, float z)
 {
-    Mat4 m{};
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(x, y, z - 300);
-    glRotatef(T * 30, 1, 0, 0);
-    glRotatef(std::sin(T * 0.33333334f) * 30 + 10, 0, 0, 1);
-    glRotatef(T * 20, 0, 1, 0);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-    glPopMatrix();
-    return m;
+    return MatrixOf([&] {
+        glTranslatef(x, y, z - 300);
+        glRotatef(T * 30, 1, 0, 0);
+        glRotatef(std::sin(T * 0.33333334f) * 30 + 10, 0, 0, 1);
+        glRotatef(T * 20, 0, 1, 0);
+    });
 }
 
 // One group drawn alone: every particle is one quad of four corners that
 // stand +-10 along the eye's x and y about the particle's eye position, all
-// at the particle's eye depth, with texture (0, 0) at the top left.
+// at the particle's eye depth, with texture (0, 0) at the top left. The
+// drift wraps keeping the sign: fmod(-1000, 800) is -200, not a floored 600.
 TEST_F(ParticleCloudRender, OneGroupDrawsCameraFacingBillboardsInOrder)
 {
     CParticleCloudEffect cloud;
@@ -240,7 +128,7 @@ TEST_F(ParticleCloudRender, OneGroupDrawsCameraFacingBillboardsInOrder)
     cloud.position[0] = 5, cloud.position[1] = -7, cloud.position[2] = 11;
 
     const float t = 100, T = 1;  // alpha 0.75
-    const auto vertices = Capture([&] { cloud.Draw(t); });
+    const auto vertices = Capture([&] { cloud.Draw(t); }, 1 << 20);
     const ParticleGroup& group = cloud.groups[kGroup];
     ASSERT_EQ(vertices.size(), static_cast<size_t>(group.count) * 6);  // two triangles a quad
 
@@ -250,14 +138,11 @@ TEST_F(ParticleCloudRender, OneGroupDrawsCameraFacingBillboardsInOrder)
         const Vector3& b = group.points[i];
         const float sum = T * 250 + b.x;
         (sum < 0 ? negativeSums : positiveSums)++;
-        const float x = std::fmod(sum, 800.0f) - 400, y = 2 * std::sin(7 * T + b.x) + b.y,
-                    z = 2 * std::cos(3.14f * i + 7 * T) + b.z;
-        const float eye[3] = {m[0] * x + m[4] * y + m[8] * z + m[12],
-                              m[1] * x + m[5] * y + m[9] * z + m[13],
-                              m[2] * x + m[6] * y + m[10] * z + m[14]};
+        const auto eye = Apply(m, std::fmod(sum, 800.0f) - 400, 2 * std::sin(7 * T + b.x) + b.y,
+                               2 * std::cos(3.14f * i + 7 * T) + b.z);
         bool seen[4] = {};
         for (int k = 0; k < 6; ++k) {
-            const Vertex& v = vertices[6 * i + k];
+            const FeedbackVertex& v = vertices[6 * i + k];
             const int right = v.s > 0.5f ? 1 : -1, up = v.t < 0.5f ? 1 : -1;
             seen[(v.s > 0.5f) + 2 * (v.t > 0.5f)] = true;
             ASSERT_NEAR(v.x, eye[0] + 10 * right, 0.05f) << "particle " << i;
@@ -273,50 +158,7 @@ TEST_F(ParticleCloudRender, OneGroupDrawsCameraFacingBillboardsInOrder)
 }
 
 // GL state as the cloud leaves it, drawn once from all states off and once
-// from all on.
-struct CloudState {
-    std::array<int, 6> on;  // blend, depth test, cull, texture 2D, depth writes, fog
-    std::array<GLint, 3> blendAndFogMode;
-    std::array<float, 4> fogColour, clearColour;
-    std::array<float, 2> fogRange;
-};
-CloudState ReadState()
-{
-    CloudState s{};
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    s.on = {glIsEnabled(GL_BLEND),
-            glIsEnabled(GL_DEPTH_TEST),
-            glIsEnabled(GL_CULL_FACE),
-            glIsEnabled(GL_TEXTURE_2D),
-            mask,
-            glIsEnabled(GL_FOG)};
-    glGetIntegerv(GL_BLEND_SRC, &s.blendAndFogMode[0]);
-    glGetIntegerv(GL_BLEND_DST, &s.blendAndFogMode[1]);
-    glGetIntegerv(GL_FOG_MODE, &s.blendAndFogMode[2]);
-    glGetFloatv(GL_FOG_COLOR, s.fogColour.data());
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, s.clearColour.data());
-    glGetFloatv(GL_FOG_START, &s.fogRange[0]);
-    glGetFloatv(GL_FOG_END, &s.fogRange[1]);
-    return s;
-}
-void SetAllStates(bool on)
-{
-    for (GLenum c : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_2D, GL_FOG})
-        on ? glEnable(c) : glDisable(c);
-    glDepthMask(on ? GL_TRUE : GL_FALSE);
-    glBlendFunc(GL_ZERO, GL_ZERO);
-    glFogi(GL_FOG_MODE, GL_EXP);
-    glFogf(GL_FOG_START, 1);
-    glFogf(GL_FOG_END, 2);
-    const GLfloat white[4] = {1, 1, 1, 1};
-    glFogfv(GL_FOG_COLOR, white);
-    glClearColor(1, 1, 1, 1);
-    glColor4f(0, 0, 0, 0);
-    glLoadIdentity();
-    glTranslatef(1, 2, 3);
-}
-
+// from all on, with and without particles.
 TEST_F(ParticleCloudRender, DrawLeavesItsStateWithOrWithoutParticles)
 {
     for (bool generated : {false, true}) {
@@ -329,34 +171,54 @@ TEST_F(ParticleCloudRender, DrawLeavesItsStateWithOrWithoutParticles)
         }
         for (bool start : {false, true}) {
             SCOPED_TRACE(testing::Message() << "generated " << generated << " from " << start);
-            SetAllStates(start);
+            for (GLenum c : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_2D, GL_FOG})
+                start ? glEnable(c) : glDisable(c);
+            glDepthMask(start ? GL_TRUE : GL_FALSE);
+            glBlendFunc(GL_ZERO, GL_ZERO);
+            glFogi(GL_FOG_MODE, GL_EXP);
+            glFogf(GL_FOG_START, 1);
+            glFogf(GL_FOG_END, 2);
+            const GLfloat white[4] = {1, 1, 1, 1};
+            glFogfv(GL_FOG_COLOR, white);
+            glClearColor(1, 1, 1, 1);
+            glColor4f(0, 0, 0, 0);
+            glLoadIdentity();
+            glTranslatef(1, 2, 3);
             glBindTexture(GL_TEXTURE_2D, 0);
             srand(1);
-            const auto vertices = Capture([&] { cloud.Draw(50); });  // T = 0.5: alpha 0.5
-            EXPECT_EQ(rand(), 41);                                   // Draw takes no number
-            const CloudState s = ReadState();
-            EXPECT_EQ(s.on, (std::array<int, 6>{1, 0, 0, 1, 0, 0}));
-            EXPECT_EQ(s.blendAndFogMode, (std::array<GLint, 3>{GL_SRC_ALPHA, GL_ONE, GL_LINEAR}));
-            EXPECT_EQ(s.fogColour, (std::array<float, 4>{0, 0, 0, 0.5f}));
-            EXPECT_EQ(s.clearColour, (std::array<float, 4>{0, 0, 0, 0.5f}));
-            EXPECT_EQ(s.fogRange, (std::array<float, 2>{200, 500}));
-            Mat4 modelview{};
-            glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
+            const auto vertices = Capture([&] { cloud.Draw(50); }, 1 << 20);  // T 0.5: alpha 0.5
+            EXPECT_EQ(rand(), 41);  // Draw takes no number
+
+            GLboolean mask = GL_FALSE;
+            glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+            const std::array<int, 6> on = {glIsEnabled(GL_BLEND),
+                                           glIsEnabled(GL_DEPTH_TEST),
+                                           glIsEnabled(GL_CULL_FACE),
+                                           glIsEnabled(GL_TEXTURE_2D),
+                                           mask,
+                                           glIsEnabled(GL_FOG)};
+            EXPECT_EQ(on, (std::array<int, 6>{1, 0, 0, 1, 0, 0}));
+            std::array<GLint, 4> modes{};  // blend source and destination, fog mode, texture
+            glGetIntegerv(GL_BLEND_SRC, &modes[0]);
+            glGetIntegerv(GL_BLEND_DST, &modes[1]);
+            glGetIntegerv(GL_FOG_MODE, &modes[2]);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &modes[3]);
+            const GLint bound = generated ? static_cast<GLint>(names_[1]) : 0;
+            EXPECT_EQ(modes, (std::array<GLint, 4>{GL_SRC_ALPHA, GL_ONE, GL_LINEAR, bound}));
+            const Mat4 fog = GetFloats(GL_FOG_COLOR), clear = GetFloats(GL_COLOR_CLEAR_VALUE);
+            for (int i = 0; i < 4; ++i) {
+                EXPECT_EQ(fog[i], i < 3 ? 0 : 0.5f);
+                EXPECT_EQ(clear[i], i < 3 ? 0 : 0.5f);
+            }
+            EXPECT_EQ(GetFloats(GL_FOG_START)[0], 200);
+            EXPECT_EQ(GetFloats(GL_FOG_END)[0], 500);
+            const Mat4 modelview = GetFloats(GL_MODELVIEW_MATRIX);
             const Mat4 expected = CloudMatrix(0.5f, 0, 0, 0);
             for (int i = 0; i < 16; ++i) EXPECT_NEAR(modelview[i], expected[i], 1e-4f) << i;
-            GLint bound = 0;
-            GLfloat colour[4] = {};
-            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-            glGetFloatv(GL_CURRENT_COLOR, colour);
-            if (generated) {
-                EXPECT_GT(vertices.size(), 2400u * 6);
-                EXPECT_EQ(bound, static_cast<GLint>(names_[1]));
-                EXPECT_EQ(colour[3], 0.5f);
-            } else {
-                EXPECT_TRUE(vertices.empty());
-                EXPECT_EQ(bound, 0);
-                EXPECT_EQ(colour[3], 0.0f);  // no group set a colour
-            }
+            // Without particles no group set a colour.
+            EXPECT_EQ(GetFloats(GL_CURRENT_COLOR)[3], generated ? 0.5f : 0.0f);
+            EXPECT_EQ(vertices.size() > 2400u * 6, generated);
+            EXPECT_EQ(vertices.empty(), !generated);
         }
     }
 }

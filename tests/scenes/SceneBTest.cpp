@@ -8,20 +8,12 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "SceneTestContext.h"
-#include "app/DisplaySettings.h"
-#include "app/MusicPosition.h"
-#include "app/OffscreenContext.h"
-#include "app/Random.h"
-#include "app/Schedule.h"
-#include "app/Timeline.h"
 #include "effects/CFadeEffect.h"
-#include "effects/CImageQuadEffect.h"
-#include "effects/CPlaneFanEffect.h"
-#include "effects/CScanlineNoiseEffect.h"
 #include "effects/CTunnelEffect.h"
 #include "scenes/SceneB.h"
 
@@ -32,30 +24,6 @@ constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 constexpr float kEntryStart = 2980;
 constexpr float kEntryEnd = 6200;
-
-// The music position the scene reads while a stream stands in.
-float g_music = 0;
-float TestMusic() { return g_music; }
-void PlayMusicAt(float seconds)
-{
-    g_music = seconds;
-    SetMusicPositionSource(&TestMusic);
-}
-
-// The show's generator, mirrored: state * 214013 + 2531011, value
-// (state >> 16) & 0x7FFF.
-struct ShadowGenerator {
-    uint32_t state;
-    int Next()
-    {
-        state = state * 214013u + 2531011u;
-        return static_cast<int>((state >> 16) & 0x7FFF);
-    }
-    void Skip(int count)
-    {
-        for (int i = 0; i < count; ++i) Next();
-    }
-};
 
 CImageQuadEffect* QuadAt(const SceneB& scene, int index)
 {
@@ -74,7 +42,6 @@ protected:
         if (!Ready()) return;
         glViewport(0, 0, kWidth, kHeight);
         SceneB::ClassState() = SceneB::kInitialState;
-        PlayMusicAt(0);
     }
 };
 
@@ -119,20 +86,11 @@ TEST_F(SceneBTest, LoadsThirtyOneTexturesUnderTheBarAndBuildsSevenEffects)
         expected.push_back(static_cast<int>(fraction * 600.0 + 100.0));
     }
     EXPECT_EQ(ends, expected);
-    for (int i = 0; i < SceneB::kTextureCount; ++i) {
-        ASSERT_GT(scene->TextureAt(i), 0) << "texture " << i << "; no data.rar in the folder?";
-    }
-    const EffectList& list = scene->Effects();
-    ASSERT_EQ(list.count, 7);
-    const auto* fan = dynamic_cast<CPlaneFanEffect*>(list.effects[0]);
-    const auto* noise = dynamic_cast<CScanlineNoiseEffect*>(list.effects[1]);
-    const auto* tunnel = dynamic_cast<CTunnelEffect*>(list.effects[6]);
-    ASSERT_TRUE(fan && noise && tunnel && dynamic_cast<CFadeEffect*>(list.effects[3]));
-    for (int i : {2, 4, 5}) ASSERT_TRUE(dynamic_cast<CImageQuadEffect*>(list.effects[i])) << i;
-    EXPECT_EQ((std::array<int32_t, 5>{fan->texture, noise->texture, ImageOf(*scene)->texture,
-                                      tunnel->outerTexture, tunnel->innerTexture}),
-              (std::array<int32_t, 5>{scene->TextureAt(0), scene->TextureAt(1), scene->TextureAt(2),
-                                      scene->TextureAt(7), scene->TextureAt(8)}));
+    ExpectBuilt<CPlaneFanEffect, CScanlineNoiseEffect, CImageQuadEffect, CFadeEffect,
+                CImageQuadEffect, CImageQuadEffect, CTunnelEffect>(*scene, SceneB::kTextureCount);
+    const auto* tunnel = static_cast<CTunnelEffect*>(scene->Effects().effects[6]);
+    EXPECT_EQ(tunnel->outerTexture, scene->TextureAt(7));
+    EXPECT_EQ(tunnel->innerTexture, scene->TextureAt(8));
 }
 
 TEST_F(SceneBTest, WindowsAndSecondImageFollowTheMusicWithInclusiveBounds)
@@ -216,22 +174,11 @@ TEST_F(SceneBTest, SkipsBothPassesAboveOneHundredFiveOnlyWithAStream)
         scene.Render(6180, kEntryStart);
         EXPECT_EQ(rand(), skipped ? 41 : 18467);  // the noise strips' one number
         EXPECT_EQ(SceneB::ClassState().previousTime, skipped ? 6170.0f : 6180.0f);
-        const int bar = kHeight / 6;
-        int cleared = 0;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; x += 3) {
-                const uint32_t rgb = context_->PixelAt(x, y) >> 8;
-                if (y < bar || y >= kHeight - bar) {
-                    ASSERT_EQ(rgb, 0u) << "bar pixel " << x << ", " << y;
-                } else {
-                    cleared += rgb == 0x336699u;
-                }
-            }
-        }
+        const int cleared = CountBetweenBars([](uint32_t rgb) { return rgb == 0x336699u; });
         if (skipped) {
-            EXPECT_EQ(cleared, (kHeight - 2 * bar) * ((kWidth + 2) / 3));
+            EXPECT_EQ(cleared, (kHeight - 2 * kHeight / 6) * ((kWidth + 2) / 3));
         } else {
-            EXPECT_LT(cleared, (kHeight - 2 * bar) * kWidth / 30);  // the tunnel covers it
+            EXPECT_LT(cleared, (kHeight - 2 * kHeight / 6) * kWidth / 30);  // the tunnel covers it
         }
         EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     }
@@ -466,82 +413,23 @@ TEST_F(SceneBTest, FinalPictureJittersUnderItsCapThenGrowsAndDarkens)
     EXPECT_NEAR(image->color[0], 0.31f, 1e-4f);
 }
 
-// A probe in place of some of the scene's effects: records which effect is
-// drawn, with what time and matrices, then lets the effect draw; textures
-// pass through to the effect.
-struct DrawRecord {
-    int index;
-    float time;
-    std::array<float, 16> modelview, projection;
-};
-class ProbedSceneB : public SceneB {
-public:
-    class Probe : public Effect {
-    public:
-        Probe(Effect* real, int index, std::vector<DrawRecord>* log)
-            : real_(real), index_(index), log_(log)
-        {}
-        void Draw(float time) override
-        {
-            DrawRecord r{index_, time, {}, {}};
-            glGetFloatv(GL_MODELVIEW_MATRIX, r.modelview.data());
-            glGetFloatv(GL_PROJECTION_MATRIX, r.projection.data());
-            log_->push_back(r);
-            real_->Draw(time);
-        }
-        void SetTexture(int32_t texture) override { real_->SetTexture(texture); }
-        void SetTextures(int32_t first, int32_t second) override
-        {
-            real_->SetTextures(first, second);
-        }
-        Effect* real_;
-
-    private:
-        int index_;
-        std::vector<DrawRecord>* log_;
-    };
-    ProbedSceneB()
-    {
-        for (int i : {0, 2, 4, 5, 6}) {
-            probes_.push_back(std::make_unique<Probe>(effects.effects[i], i, &log));
-            effects.effects[i] = probes_.back().get();
-        }
-    }
-    ~ProbedSceneB() override
-    {
-        for (const auto& probe : probes_) {
-            for (Effect*& e : effects.effects) {
-                if (e == probe.get()) e = probe->real_;  // deleted with the scene
-            }
-        }
-    }
-    std::vector<DrawRecord> log;
-
-private:
-    std::vector<std::unique_ptr<Probe>> probes_;
-};
-
 TEST_F(SceneBTest, TunnelFirstAtFiveTimesTheShowTimeThenTheLayersInOrder)
 {
-    ProbedSceneB scene;
+    Probed<SceneB> scene({0, 2, 4, 5, 6});
     PlayMusicAt(60);
     scene.Render(3500, kEntryStart);
-    std::vector<int> order;
-    for (const DrawRecord& r : scene.log) order.push_back(r.index);
-    ASSERT_EQ(order, (std::vector<int>{6, 5, 0, 4, 2}));
-    EXPECT_EQ(scene.log[0].time, 17500.0f);
+    ASSERT_EQ(scene.Order(), "D6 D5 D0 D4 D2");
+    EXPECT_EQ(scene.calls[0].time, 17500.0f);
     // The background image: budda5 to budda8 (3..6), the first trigger shows 4.
-    const auto* background = static_cast<ProbedSceneB::Probe*>(scene.Effects().effects[5]);
-    const auto* quad = static_cast<const CImageQuadEffect*>(background->real_);
+    const auto* quad = scene.Real<CImageQuadEffect>(5);
     EXPECT_EQ(SceneB::ClassState().background.imageIndex, 4);  // s is up at t = 3500
     EXPECT_EQ(quad->texture, scene.TextureAt(4));
     EXPECT_EQ(Vec(quad->position), (std::array<float, 3>{3, 0, -15}));
-    for (size_t i = 1; i < scene.log.size(); ++i) EXPECT_EQ(scene.log[i].time, 3500.0f);
-    const std::array<float, 16> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    for (const DrawRecord& r : scene.log) {
+    for (size_t i = 1; i < scene.calls.size(); ++i) EXPECT_EQ(scene.calls[i].time, 3500.0f);
+    for (const ProbeCall& r : scene.calls) {
         // Effect 2 follows effect 4 with no reset between: the quads load their own.
         if (r.index != 2) {
-            EXPECT_EQ(r.modelview, identity) << "effect " << r.index;
+            for (int i = 0; i < 16; ++i) EXPECT_EQ(r.modelview[i], i % 5 == 0 ? 1 : 0) << i;
         }
         // Narrow frustum (1 wide, 0.75 high at distance 1), the wide one for the fan.
         const bool wide = r.index == 0;
@@ -549,32 +437,6 @@ TEST_F(SceneBTest, TunnelFirstAtFiveTimesTheShowTimeThenTheLayersInOrder)
         EXPECT_NEAR(r.projection[5], wide ? 1 / 0.7f : 2 / 0.75f, 1e-6f) << "effect " << r.index;
         EXPECT_NEAR(r.projection[10], -1001.0 / 999, 1e-6) << "effect " << r.index;
     }
-}
-
-// A stand-in for scene C that notes whether scene B already drew the frame.
-class AfterB : public Scene {
-public:
-    void Render(float time, float) override
-    {
-        bDrewFirst.push_back(SceneB::ClassState().previousTime == time);
-    }
-    std::vector<bool> bDrewFirst;
-};
-
-TEST_F(SceneBTest, DrawsBeforeSceneCWhereTheirEntriesOverlap)
-{
-    EXPECT_EQ(kShowSchedule[1].kind, SceneKind::B);
-    EXPECT_EQ(kShowSchedule[2].kind, SceneKind::C);
-    Scene* made = CreateScene(SceneKind::B);
-    EXPECT_NE(dynamic_cast<SceneB*>(made), nullptr);
-    Timeline timeline;
-    timeline.Add(made, kShowSchedule[1].start, kShowSchedule[1].end);
-    auto* c = new AfterB();
-    timeline.Add(c, kShowSchedule[2].start, kShowSchedule[2].end);
-    PlayMusicAt(104);
-    for (float t : {6195.5f, 6197.0f, 6199.75f}) timeline.Update(t);
-    EXPECT_EQ(c->bDrewFirst, (std::vector<bool>{true, true, true}));
-    timeline.DestroyScenes();
 }
 
 }  // namespace

@@ -7,22 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 #include <vector>
 
 #include "SceneTestContext.h"
-#include "app/DisplaySettings.h"
-#include "app/MusicPosition.h"
-#include "app/OffscreenContext.h"
-#include "app/Random.h"
 #include "app/Schedule.h"
 #include "app/Timeline.h"
 #include "effects/CFadeEffect.h"
-#include "effects/CImageQuadEffect.h"
-#include "effects/CParticleCloudEffect.h"
-#include "effects/CPlaneFanEffect.h"
 #include "effects/CPlaneStarEffect.h"
-#include "effects/CScanlineNoiseEffect.h"
 #include "scenes/SceneC.h"
 
 namespace sunvale {
@@ -31,34 +22,22 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kStart = 6195;
 
-float g_music = 0;
-float TestMusic() { return g_music; }
-
-// Scene C with a probe in place of its star: it records the local time and
-// the matrices in force when the scene draws the star; the real star still
-// receives the colour the scene sets.
-class ProbedSceneC : public SceneC, Effect {
+// Scene C with a probe in place of its star, which it does not draw; the
+// real star still receives the colour the scene sets.
+class ProbedSceneC : public Probed<SceneC> {
 public:
-    ProbedSceneC() : star_(effects.effects[kStarEffect]) { effects.effects[kStarEffect] = this; }
-    ~ProbedSceneC() override { effects.effects[kStarEffect] = star_; }  // deleted with the scene
-    void Draw(float time) override
-    {
-        times.push_back(time);
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-        glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    }
-    const CPlaneStarEffect* Star() const { return static_cast<CPlaneStarEffect*>(star_); }
-    const CImageQuadEffect* Image() const
-    {
-        return static_cast<CImageQuadEffect*>(effects.effects[kImageEffect]);
-    }
+    ProbedSceneC() : Probed({SceneC::kStarEffect}, false) {}
+    const CPlaneStarEffect* Star() const { return Real<CPlaneStarEffect>(kStarEffect); }
+    const CImageQuadEffect* Image() const { return Real<CImageQuadEffect>(kImageEffect); }
+    Mat4 Modelview() const { return Last(kStarEffect).modelview; }
     // Near-plane half-height of the last star frustum (symmetric bounds).
-    double StarHalfHeight() const { return 1.0 / projection[5]; }
-    std::vector<float> times;
-    float modelview[16] = {}, projection[16] = {};
-
-private:
-    Effect* star_;
+    double StarHalfHeight() const { return 1.0 / Last(kStarEffect).projection[5]; }
+    std::vector<float> Times() const
+    {
+        std::vector<float> out;
+        for (const ProbeCall& call : calls) out.push_back(call.time);
+        return out;
+    }
 };
 
 class SceneCTest : public SceneTestContext<> {
@@ -68,14 +47,12 @@ protected:
         SceneTestContext::SetUp();
         if (!Ready()) return;
         SceneC::ClassState() = SceneC::AnimationState{};
-        SetMusicPositionSource(&TestMusic);
-        g_music = 0;
     }
     // Renders one frame at t with the music at m, dt ticks after the previous.
     static void Frame(SceneC& scene, float t, float m, float dt)
     {
         SceneC::ClassState().previousTime = t - dt;
-        g_music = m;
+        PlayMusicAt(m);
         scene.Render(t, kStart);
     }
 };
@@ -89,48 +66,29 @@ float TickWithPulse(bool high)
     }
 }
 
+// The cloud was generated after it got particle2.jpg; the constructor's only
+// random numbers are the cloud's.
 TEST_F(SceneCTest, LoadsFourteenTexturesAndGeneratesTheCloudAfterGivingTextures)
 {
     srand(99);
     SceneC scene;
-    for (int i = 0; i < SceneC::kTextureCount; ++i) EXPECT_GT(scene.TextureAt(i), 0) << i;
-    EXPECT_EQ(scene.TextureCount(), 14);
-    const EffectList& list = scene.Effects();
-    ASSERT_EQ(list.count, 7);
-    const auto* fan = dynamic_cast<CPlaneFanEffect*>(list.effects[0]);
-    const auto* noise = dynamic_cast<CScanlineNoiseEffect*>(list.effects[1]);
-    const auto* image = dynamic_cast<CImageQuadEffect*>(list.effects[2]);
-    const auto* cloud = dynamic_cast<CParticleCloudEffect*>(list.effects[4]);
-    const auto* star = dynamic_cast<CPlaneStarEffect*>(list.effects[6]);
-    ASSERT_TRUE(fan && noise && image && dynamic_cast<CFadeEffect*>(list.effects[3]) && cloud &&
-                dynamic_cast<CImageQuadEffect*>(list.effects[5]) && star);
-    EXPECT_EQ(fan->texture, scene.TextureAt(0));
-    EXPECT_EQ(noise->texture, scene.TextureAt(1));
-    EXPECT_EQ(image->texture, scene.TextureAt(2));
-    EXPECT_EQ(star->texture, scene.TextureAt(9));  // ffd.png
+    ExpectBuilt<CPlaneFanEffect, CScanlineNoiseEffect, CImageQuadEffect, CFadeEffect,
+                CParticleCloudEffect, CImageQuadEffect, CPlaneStarEffect>(scene,
+                                                                          SceneC::kTextureCount);
+    const auto* cloud = static_cast<CParticleCloudEffect*>(scene.Effects().effects[4]);
+    ExpectOnlyCloudDrew(*cloud, scene.TextureAt(8), 99);
     EXPECT_EQ(cloud->fadeOutStart, 15.9f);
-    // Every group has particle2.jpg: the texture was given before Generate.
-    int particles = 0;
-    for (const ParticleGroup& group : cloud->groups) {
-        EXPECT_EQ(group.texture, scene.TextureAt(8));
-        particles += group.count;
-    }
-    // The constructor's only random numbers are the cloud's.
-    srand(99);
-    for (int i = 0; i < 16 + 3 * particles; ++i) rand();
-    const int next = rand();
-    srand(99);
-    SceneC again;
-    EXPECT_EQ(rand(), next);
+    EXPECT_EQ(static_cast<CPlaneStarEffect*>(scene.Effects().effects[6])->texture,
+              scene.TextureAt(9));  // ffd.png
 }
 
 TEST_F(SceneCTest, NoStarBelow133Seconds)
 {
     ProbedSceneC scene;
     for (float m : {0.0f, 22.5f, 132.99f}) Frame(scene, 7000, m, 3);
-    EXPECT_TRUE(scene.times.empty());
+    EXPECT_TRUE(scene.calls.empty());
     Frame(scene, 7000, 133.0f, 3);
-    EXPECT_EQ(scene.times, std::vector<float>{7000 - kStart});
+    EXPECT_EQ(scene.Times(), std::vector<float>{7000 - kStart});
 }
 
 TEST_F(SceneCTest, OpeningStarWidensToThreePointSixAndSpinsWithThePulse)
@@ -139,17 +97,18 @@ TEST_F(SceneCTest, OpeningStarWidensToThreePointSixAndSpinsWithThePulse)
     const float fast = TickWithPulse(true), slow = TickWithPulse(false);
     Frame(scene, fast, 140, 1);  // 0.6 + 0.3
     EXPECT_NEAR(scene.StarHalfHeight(), 0.9, 1e-6);
-    EXPECT_NEAR(scene.projection[0], 1 / (0.9 * 800 / 600), 1e-5);
-    EXPECT_NEAR(scene.projection[14], -8000.0 / 3999, 1e-5);  // near 1, far 4000
-    EXPECT_NEAR(scene.modelview[13], -10, 1e-4);
-    EXPECT_NEAR(scene.modelview[14], -200, 1e-3);
-    EXPECT_NEAR(scene.modelview[0], std::cos(5.0 * fast * kPi / 180), 2e-3);
+    EXPECT_NEAR(scene.Last(SceneC::kStarEffect).projection[0], 1 / (0.9 * 800 / 600), 1e-5);
+    EXPECT_NEAR(scene.Last(SceneC::kStarEffect).projection[14], -8000.0 / 3999,
+                1e-5);  // near 1, far 4000
+    EXPECT_NEAR(scene.Modelview()[13], -10, 1e-4);
+    EXPECT_NEAR(scene.Modelview()[14], -200, 1e-3);
+    EXPECT_NEAR(scene.Modelview()[0], std::cos(5.0 * fast * kPi / 180), 2e-3);
     EXPECT_FLOAT_EQ(scene.Star()->color[3], 0.2f * std::sin(0.03f * fast) + 0.3f);
     EXPECT_FLOAT_EQ(scene.Star()->color[0], 0.3f);
 
     Frame(scene, slow, 141, 5);  // 0.9 + 1.5
     EXPECT_NEAR(scene.StarHalfHeight(), 2.4, 1e-5);
-    EXPECT_NEAR(scene.modelview[0], std::cos(0.3 * slow * kPi / 180), 2e-3);
+    EXPECT_NEAR(scene.Modelview()[0], std::cos(0.3 * slow * kPi / 180), 2e-3);
     Frame(scene, slow, 142, 5);  // capped
     EXPECT_NEAR(scene.StarHalfHeight(), 3.6, 1e-5);
     EXPECT_EQ(SceneC::ClassState().openingLower, -3.6f);
@@ -175,16 +134,16 @@ TEST_F(SceneCTest, ClosingStarNarrowsToPointSixFadesAndJitters)
     const float firstAlpha = 0.2f * std::sin(0.003f * fast) + 0.3f - 0.025f;
     EXPECT_FLOAT_EQ(scene.Star()->color[3], firstAlpha);
     EXPECT_NEAR(scene.StarHalfHeight(), 3.3, 1e-5);
-    EXPECT_NEAR(scene.modelview[13], jolt % 10 - 10, 1e-4);
-    EXPECT_NEAR(scene.modelview[0], std::cos(5.0 * fast * kPi / 180), 2e-3);
+    EXPECT_NEAR(scene.Modelview()[13], jolt % 10 - 10, 1e-4);
+    EXPECT_NEAR(scene.Modelview()[0], std::cos(5.0 * fast * kPi / 180), 2e-3);
 
     // Second frame, low half: no jolt, no extra number; alpha goes on down.
     srand(5);
     Frame(scene, slow, 146.5f, 1);
     EXPECT_EQ(rand(), jolt);  // only the noise strips took one
     EXPECT_NE(noiseNumber, jolt);
-    EXPECT_NEAR(scene.modelview[13], -10, 1e-4);
-    EXPECT_NEAR(scene.modelview[0], std::cos(0.3 * slow * kPi / 180), 2e-3);
+    EXPECT_NEAR(scene.Modelview()[13], -10, 1e-4);
+    EXPECT_NEAR(scene.Modelview()[0], std::cos(0.3 * slow * kPi / 180), 2e-3);
     EXPECT_FLOAT_EQ(scene.Star()->color[3], firstAlpha - 0.025f);
     EXPECT_NEAR(scene.StarHalfHeight(), 3.0, 1e-5);
 
@@ -240,7 +199,7 @@ TEST_F(SceneCTest, FlashPicturesFollowOnePerSecondFrom143)
 TEST_F(SceneCTest, FirstFrameStepsByTheWholeShowTime)
 {
     SceneC scene;
-    g_music = 0;  // no music: picture 10, and no star
+    // No music: picture 10, and no star.
     scene.Render(kStart + 1, kStart);
     const auto* image = static_cast<CImageQuadEffect*>(scene.Effects().effects[2]);
     EXPECT_EQ(image->texture, scene.TextureAt(10));
@@ -248,7 +207,7 @@ TEST_F(SceneCTest, FirstFrameStepsByTheWholeShowTime)
     EXPECT_FLOAT_EQ(image->color[0], 1 - 0.05f * (kStart + 1));
     EXPECT_EQ(SceneC::ClassState().previousTime, kStart + 1);
     // Later in the music, texture 2 jumps by its own first step too.
-    g_music = 30;
+    PlayMusicAt(30);
     scene.Render(kStart + 3, kStart);
     EXPECT_EQ(image->texture, scene.TextureAt(2));
     EXPECT_FLOAT_EQ(image->scale[0], 3);

@@ -6,19 +6,12 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "SceneTestContext.h"
-#include "app/DisplaySettings.h"
-#include "app/MusicPosition.h"
-#include "app/OffscreenContext.h"
-#include "app/Random.h"
 #include "effects/CBlobSurfaceEffect.h"
 #include "effects/CFadeEffect.h"
-#include "effects/CImageQuadEffect.h"
-#include "effects/CPlaneFanEffect.h"
-#include "effects/CScanlineNoiseEffect.h"
 #include "scenes/SceneD.h"
 
 namespace sunvale {
@@ -26,9 +19,6 @@ namespace {
 
 constexpr float kEntryStarts[4] = {8640, 10361.25f, 10766.25f, 12690};
 constexpr float kEntryEnds[4] = {9450, 10665, 11070, 13490};
-
-float g_music = 0;  // seconds, what the scenes read as the music position
-float TestMusic() { return g_music; }
 
 CImageQuadEffect* QuadOf(const SceneD& scene, int index)
 {
@@ -46,29 +36,16 @@ protected:
         SceneTestContext::SetUp();
         if (!Ready()) return;
         SceneD::ClassState() = SceneD::State{};
-        g_music = 0;
-        SetMusicPositionSource(&TestMusic);
     }
 };
 
 TEST_F(SceneDTest, LoadsTwentyThreeTexturesAndCreatesSevenEffects)
 {
     SceneD scene;
-    for (int i = 0; i < SceneD::kTextureCount; ++i) EXPECT_GT(scene.TextureAt(i), 0) << i;
-    EXPECT_EQ(scene.TextureAt(SceneD::kTextureCount), -1);
-    const EffectList& list = scene.Effects();
-    ASSERT_EQ(list.count, 7);
-    const auto* fan = dynamic_cast<CPlaneFanEffect*>(list.effects[0]);
-    const auto* noise = dynamic_cast<CScanlineNoiseEffect*>(list.effects[1]);
-    const auto* image = dynamic_cast<CImageQuadEffect*>(list.effects[2]);
-    const auto* blobs = dynamic_cast<CBlobSurfaceEffect*>(list.effects[4]);
-    ASSERT_TRUE(fan && noise && image && blobs && dynamic_cast<CFadeEffect*>(list.effects[3]) &&
-                dynamic_cast<CImageQuadEffect*>(list.effects[5]) &&
-                dynamic_cast<CImageQuadEffect*>(list.effects[6]));
-    EXPECT_EQ(fan->texture, scene.TextureAt(0));
-    EXPECT_EQ(noise->texture, scene.TextureAt(1));
-    EXPECT_EQ(image->texture, scene.TextureAt(2));
-    EXPECT_EQ(blobs->texture, scene.TextureAt(3));
+    ExpectBuilt<CPlaneFanEffect, CScanlineNoiseEffect, CImageQuadEffect, CFadeEffect,
+                CBlobSurfaceEffect, CImageQuadEffect, CImageQuadEffect>(scene,
+                                                                        SceneD::kTextureCount);
+    EXPECT_EQ(BlobsOf(scene)->texture, scene.TextureAt(3));
 }
 
 TEST_F(SceneDTest, BlobPhasesFollowTheMusicAcrossEntries)
@@ -77,7 +54,7 @@ TEST_F(SceneDTest, BlobPhasesFollowTheMusicAcrossEntries)
     // Music and clock in step (17 ms per tick); a frame every 10 ticks.
     const auto play = [&](int entry, float from, float to) {
         for (float t = from; t < to; t += 10) {
-            g_music = t * 0.017f;
+            g_testMusic = t * 0.017f;
             entries[entry].Render(t, kEntryStarts[entry]);
         }
     };
@@ -142,14 +119,14 @@ TEST_F(SceneDTest, MessageSwapPlacesThePictureWithFourRandomNumbers)
 {
     SceneD scene;
     const float start = kEntryStarts[0];
-    g_music = 150;
+    g_testMusic = 150;
     scene.Render(start + 1, start);  // seeds the swap times at 150 s
     const CImageQuadEffect* message = QuadOf(scene, SceneD::kMessageEffect);
     EXPECT_EQ(message->position[0], 0);
     EXPECT_EQ(message->position[1], -1);
     EXPECT_EQ(message->position[2], -200);
 
-    g_music = 150.25f;
+    g_testMusic = 150.25f;
     srand(1);  // 41 goes to the noise strips, then 18467, 6334, 26500, 19169
     scene.Render(start + 13, start);
     EXPECT_EQ(rand(), 15724);
@@ -167,7 +144,7 @@ TEST_F(SceneDTest, MessageSwapPlacesThePictureWithFourRandomNumbers)
     EXPECT_EQ(ashura->position[1], -1);
 
     // A long jump of the music still swaps once.
-    g_music = 170;
+    g_testMusic = 170;
     scene.Render(start + 14, start);
     EXPECT_EQ(SceneD::ClassState().msgIndex, 18);
     EXPECT_EQ(SceneD::ClassState().ashIndex, 10);
@@ -178,7 +155,7 @@ TEST_F(SceneDTest, PictureIndicesCycleWithinTheirRanges)
     SceneD scene;
     const float start = kEntryStarts[0];
     float t = start + 1;
-    g_music = 150;
+    g_testMusic = 150;
     int messageWraps = 0, ashuraWraps = 0;
     for (int frame = 0; frame < 40; ++frame, t += 12) {
         const SceneD::State before = SceneD::ClassState();
@@ -197,7 +174,7 @@ TEST_F(SceneDTest, PictureIndicesCycleWithinTheirRanges)
         messageWraps += now.msgIndex == 16 && before.msgIndex == 22;
         ashuraWraps += now.ashIndex == 8 && before.ashIndex == 15;
         EXPECT_EQ(QuadOf(scene, SceneD::kMessageEffect)->texture, scene.TextureAt(now.msgIndex));
-        g_music += 0.25f;
+        g_testMusic += 0.25f;
     }
     EXPECT_GE(messageWraps, 5);
     EXPECT_GE(ashuraWraps, 4);
@@ -209,23 +186,9 @@ TEST_F(SceneDTest, FrameShowsTheLandscapeBetweenBlackLetterboxRows)
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.Render(kEntryStarts[0] + 3, kEntryStarts[0]);
-    const int width = context_->Width(), height = context_->Height(), bar = height / 6;
-    int lit = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; x += 3) {
-            const uint32_t rgb = context_->PixelAt(x, y) >> 8;
-            if (y < bar || y >= height - bar) {
-                ASSERT_EQ(rgb, 0u) << "pixel " << x << ", " << y;
-            } else {
-                lit += rgb != 0;
-            }
-        }
-    }
-    EXPECT_GT(lit, (height - 2 * bar) * (width / 3) * 9 / 10);
+    EXPECT_GT(CountBetweenBars(), 80 * (160 / 3) * 9 / 10);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_FLOAT_EQ(clear[0], 0.5f);  // the landscape's grey for the next frame
+    EXPECT_FLOAT_EQ(GetFloats(GL_COLOR_CLEAR_VALUE)[0], 0.5f);  // the landscape's grey, next
 }
 
 }  // namespace
