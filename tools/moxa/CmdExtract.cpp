@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "InterruptCleanup.h"
 #include "MoxaArchive.h"
 #include "MoxaFiles.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarStream.h"
@@ -69,6 +70,9 @@ public:
 
     void End(sunvale::RarEntryResult result) override
     {
+        // Until the file is complete or dealt with, an interrupt removes it.
+        const sunvale::InterruptsHeld held;
+        partial_.Release();
         const bool closed = ::close(fd_) == 0;
         fd_ = -1;
         if (result == sunvale::RarEntryResult::Ok && !closed)
@@ -137,7 +141,9 @@ private:
         }
         const fs::path parent = fs::path(path_).parent_path();
         if (!parent.empty()) fs::create_directories(parent, ec);
+        const sunvale::InterruptsHeld held;
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) partial_.Track(path_);
         if (fd_ < 0) {
             std::fprintf(stderr, "moxa x: cannot create %s\n", path_.c_str());
             ++failures;
@@ -153,6 +159,7 @@ private:
     bool keepPartial_;
     std::string path_;
     int fd_ = -1;
+    sunvale::PartialFile partial_;  // path_ while it is being written
 };
 
 int RunExtract(int argc, char** argv)

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CommandRegistry.h"
+#include "InterruptCleanup.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ void PrintHelp(FILE* to)
 
 int main(int argc, char** argv)
 {
+    // SIGINT/SIGTERM remove what was being written, then end the run (130/143).
+    sunvale::InstallInterruptCleanup();
     if (argc < 2) {
         PrintHelp(stderr);
         return 2;

@@ -1,0 +1,112 @@
+#!/bin/bash
+# SIGTERM and SIGINT at each stage of the real show under a virtual X server:
+# the configuration dialog, loading, the running show, and an error box (no
+# data; a refused mode). Each must end the process with status 0 and leave no
+# process and no window behind. The seconds from the signal to the end are
+# printed; the 10 s limit only catches a hang.
+# Usage: show_signals.sh SUNVALE DATA_RAR
+set -u
+sunvale=$1 data=$2
+
+if [ -z "${SUNVALE_SIGNALS_UNDER_XVFB:-}" ]; then
+    exec env SUNVALE_SIGNALS_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+export SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+work=$(mktemp -d)
+trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$work/show" "$work/empty"
+ln -s "$data" "$work/show/data.rar"
+
+# Starts the show in folder $1 with the remaining arguments. A background job
+# of a script starts with SIGINT ignored, which the show keeps: env gives it
+# the default back, as a terminal's foreground job has.
+start() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec env --default-signal=INT "$sunvale" "$@") >"$work/out.log" 2>&1 &
+    pid=$!
+}
+
+# Waits for a window named $1 (a regular expression); without one, fails
+# with $2 and ends the process.
+wait_window() {
+    [ -n "$(timeout 60 xdotool search --sync --name "$1" 2>/dev/null | head -n 1)" ] && return 0
+    fail "$2"
+    cat "$work/out.log"
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 1
+}
+
+# Sends signal $2, waits up to 10 s, and checks status 0 and that nothing is
+# left: the process, or any window of the show, the dialog or a box.
+stop_with() {
+    local what=$1 signal=$2 i start_ns end_ns status=running
+    start_ns=$(date +%s%N)
+    kill "-$signal" "$pid"
+    for ((i = 0; i < 1000; i++)); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            status=$?
+            break
+        fi
+        sleep 0.01
+    done
+    end_ns=$(date +%s%N)
+    local seconds
+    seconds=$(awk -v d=$((end_ns - start_ns)) 'BEGIN { printf "%.2f", d / 1e9 }')
+    if [ "$status" = running ]; then
+        fail "$what, SIG$signal: still running after 10 s"
+        kill -9 "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    elif [ "$status" != 0 ]; then
+        fail "$what, SIG$signal: exit status $status, expected 0"
+        cat "$work/out.log"
+    else
+        echo "ok: $what, SIG$signal: exit 0 after $seconds s"
+    fi
+    if pgrep -f "^$sunvale" >/dev/null; then fail "$what, SIG$signal: a sunvale process is left"; fi
+    if xdotool search --name '^(Zentrope|Error$)' >/dev/null 2>&1; then
+        fail "$what, SIG$signal: a window is left open"
+    fi
+}
+
+for signal in TERM INT; do
+    # The configuration dialog is open.
+    start "$work/show"
+    if wait_window '^Zentrope - Configration$' "no configuration dialog"; then
+        stop_with "dialog open" "$signal"
+    fi
+
+    # Loading: the window has just appeared.
+    start "$work/show" --no-dialog --windowed --mode 640x480
+    if wait_window '^Zentrope - Sunvale$' "no show window"; then
+        stop_with "loading" "$signal"
+    fi
+
+    # The show running for a while (or still loading on a slow machine).
+    start "$work/show" --no-dialog --windowed --mode 640x480
+    if wait_window '^Zentrope - Sunvale$' "no show window"; then
+        sleep 6
+        stop_with "show running" "$signal"
+    fi
+
+    # An error box: no data anywhere.
+    start "$work/empty" --data "$work/empty/data.rar"
+    if wait_window '^Error$' "no error box without data"; then
+        stop_with "error box (no data)" "$signal"
+    fi
+
+    # An error box: a fullscreen mode the display lacks.
+    start "$work/show" --no-dialog --fullscreen --mode 1000x700
+    if wait_window '^Error$' "no error box for a refused mode"; then
+        stop_with "error box (refused mode)" "$signal"
+    fi
+done
+
+[ "$failures" -eq 0 ] && echo "all signal runs passed"
+exit "$failures"
