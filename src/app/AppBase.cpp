@@ -149,9 +149,8 @@ int AppBase::Create()
         return 0;
     }
     CloseEventType();
-    if (!Init()) return 0;
-    // A stop signal during the dialog's OK: no window is opened.
-    if (StopSignalNumber() != 0) return 0;
+    // A stop signal before or during the dialog: no dialog, no window.
+    if (StopSignalNumber() != 0 || !Init() || StopSignalNumber() != 0) return 0;
     SDL_Delay(50);
 
     extendedStyle = fullscreen ? kExStyleFullscreen : kExStyleWindowed;

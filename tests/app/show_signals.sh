@@ -1,12 +1,13 @@
 #!/bin/bash
 # SIGTERM and SIGINT at each stage of the real show under a virtual X server:
 # the configuration dialog, loading, the running show, and an error box (no
-# data; a refused mode). Each must end the process with status 0 and leave no
-# process and no window behind. The seconds from the signal to the end are
-# printed; the 10 s limit only catches a hang.
-# Usage: show_signals.sh SUNVALE DATA_RAR
+# data and a refused mode before the window; a missing texture while the
+# worker loads). Each must end the process with status 0 and leave no process
+# and no window behind. The seconds from the signal to the end are printed;
+# the 10 s limit only catches a hang.
+# Usage: show_signals.sh SUNVALE DATA_RAR MOXA
 set -u
-sunvale=$1 data=$2
+sunvale=$1 data=$2 moxa=$3
 
 if [ -z "${SUNVALE_SIGNALS_UNDER_XVFB:-}" ]; then
     exec env SUNVALE_SIGNALS_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
@@ -18,8 +19,13 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/show" "$work/empty"
+mkdir -p "$work/show" "$work/empty" "$work/no-texture"
 ln -s "$data" "$work/show/data.rar"
+# The same data without one texture of the first scene: the worker's load
+# shows a box for it.
+cp "$data" "$work/no-texture/data.rar"
+"$moxa" d "$work/no-texture/data.rar" 'data\texture\noize.jpg' >/dev/null 2>&1 ||
+    fail "cannot delete a texture from a copy of the data"
 
 # Starts the show in folder $1 with the remaining arguments. A background job
 # of a script starts with SIGINT ignored, which the show keeps: env gives it
@@ -45,24 +51,25 @@ wait_window() {
 # Sends signal $2, waits up to 10 s, and checks status 0 and that nothing is
 # left: the process, or any window of the show, the dialog or a box.
 stop_with() {
-    local what=$1 signal=$2 i start_ns end_ns status=running
+    local what=$1 signal=$2 start_ns end_ns status watchdog
     start_ns=$(date +%s%N)
     kill "-$signal" "$pid"
-    for ((i = 0; i < 1000; i++)); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            status=$?
-            break
-        fi
-        sleep 0.01
-    done
+    # wait returns the moment the show ends; a watchdog ends a hang at 10 s.
+    (sleep 10 && kill -9 "$pid" 2>/dev/null && touch "$work/hung") &
+    watchdog=$!
+    wait "$pid"
+    status=$?
     end_ns=$(date +%s%N)
+    kill "$watchdog" 2>/dev/null
+    wait "$watchdog" 2>/dev/null
+    if [ -e "$work/hung" ]; then
+        rm -f "$work/hung"
+        status=running
+    fi
     local seconds
     seconds=$(awk -v d=$((end_ns - start_ns)) 'BEGIN { printf "%.2f", d / 1e9 }')
     if [ "$status" = running ]; then
         fail "$what, SIG$signal: still running after 10 s"
-        kill -9 "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
     elif [ "$status" != 0 ]; then
         fail "$what, SIG$signal: exit status $status, expected 0"
         cat "$work/out.log"
@@ -99,6 +106,12 @@ for signal in TERM INT; do
     start "$work/empty" --data "$work/empty/data.rar"
     if wait_window '^Error$' "no error box without data"; then
         stop_with "error box (no data)" "$signal"
+    fi
+
+    # An error box opened by the worker while loading, the window behind it.
+    start "$work/no-texture" --no-dialog --windowed --mode 640x480
+    if wait_window '^Error$' "no error box for a missing texture"; then
+        stop_with "error box while loading" "$signal"
     fi
 
     # An error box: a fullscreen mode the display lacks.

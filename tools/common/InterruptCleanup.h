@@ -17,7 +17,9 @@ void InstallInterruptCleanup();
 
 // Holds SIGINT and SIGTERM back for its lifetime, so that creating a file and
 // tracking it (or renaming it and releasing it) happen as one step; a signal
-// that comes meanwhile is handled when the scope ends.
+// that comes meanwhile is handled when the scope ends. It holds them for the
+// calling thread only: use it where no other thread runs, as in the tools
+// while they write.
 class InterruptsHeld {
 public:
     InterruptsHeld();
