@@ -38,9 +38,14 @@ start() {
 }
 
 # Waits for a window named $1 (a regular expression); without one, fails
-# with $2 and ends the process.
+# with $2 and ends the process. xdotool's search gives up with BadWindow when
+# a window disappears under it (the dialog closing), so it is asked again.
 wait_window() {
-    [ -n "$(timeout 60 xdotool search --sync --name "$1" 2>/dev/null | head -n 1)" ] && return 0
+    local deadline=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$pid" 2>/dev/null; do
+        [ -n "$(timeout 60 xdotool search --sync --name "$1" 2>/dev/null | head -n 1)" ] && return 0
+        sleep 0.1
+    done
     fail "$2"
     cat "$work/out.log"
     kill -9 "$pid" 2>/dev/null

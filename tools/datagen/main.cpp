@@ -79,7 +79,8 @@ bool WriteArchive(const std::string& out, const std::vector<sunvale::RarPackEntr
     const sunvale::InterruptsHeld held;
     if (!written || std::rename(temp.c_str(), out.c_str()) != 0) {
         std::remove(temp.c_str());
-        if (written || !opened) *error = "cannot replace it";
+        if (!opened) *error = "cannot set the temporary file's permissions";
+        if (written) *error = "cannot rename the temporary file over it";
         return false;
     }
     partial.Release();

@@ -70,10 +70,14 @@ public:
 
     void End(sunvale::RarEntryResult result) override
     {
-        // Until the file is complete or dealt with, an interrupt removes it.
-        const sunvale::InterruptsHeld held;
-        partial_.Release();
-        const bool closed = ::close(fd_) == 0;
+        bool closed;
+        {
+            // A complete file is kept from here on, even if an interrupt
+            // comes next; any other stays tracked until it is dealt with.
+            const sunvale::InterruptsHeld held;
+            closed = ::close(fd_) == 0;
+            if (result == sunvale::RarEntryResult::Ok && closed) partial_.Release();
+        }
         fd_ = -1;
         if (result == sunvale::RarEntryResult::Ok && !closed)
             result = sunvale::RarEntryResult::WriteFailed;
@@ -83,6 +87,7 @@ public:
         }
         ++failures;
         if (!keepPartial_) std::remove(path_.c_str());
+        partial_.Release();
         std::fprintf(stderr, "moxa x: %s: %s (%s)\n", path_.c_str(),
                      sunvale::RarEntryResultText(result),
                      keepPartial_ ? "partial file kept" : "removed");
