@@ -2,12 +2,16 @@
 #include "app/AppBase.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
 
 #include "app/DisplaySettings.h"
 #include "app/ErrorBox.h"
+#include "app/StopSignals.h"
 
 namespace sunvale {
 
@@ -54,6 +58,54 @@ uint32_t ButtonFlags(uint32_t sdlState)
 
 uint16_t Coordinate(int value) { return static_cast<uint16_t>(value); }
 
+// Turns a stop signal into SDL_QUIT, the event a window system's own quit
+// request gives, for as long as the event loop runs. A thread of its own
+// waits on the stop pipe, since SDL_WaitEvent cannot watch a descriptor.
+class StopSignalWatcher {
+public:
+    StopSignalWatcher()
+    {
+        if (StopSignalFd() < 0 || pipe2(endPipe_, O_CLOEXEC) != 0) return;
+        if (pthread_create(&thread_, nullptr, &StopSignalWatcher::Watch, endPipe_) == 0) {
+            started_ = true;
+            return;
+        }
+        close(endPipe_[0]);
+        close(endPipe_[1]);
+    }
+
+    ~StopSignalWatcher()
+    {
+        if (!started_) return;
+        const char byte = 1;
+        if (write(endPipe_[1], &byte, 1) == 1) pthread_join(thread_, nullptr);
+        close(endPipe_[0]);
+        close(endPipe_[1]);
+    }
+
+    StopSignalWatcher(const StopSignalWatcher&) = delete;
+    StopSignalWatcher& operator=(const StopSignalWatcher&) = delete;
+
+private:
+    // Waits for the stop pipe (then pushes SDL_QUIT once) or for the end
+    // pipe, whichever comes first.
+    static void* Watch(void* endPipe)
+    {
+        pollfd fds[2] = {{StopSignalFd(), POLLIN, 0}, {static_cast<int*>(endPipe)[0], POLLIN, 0}};
+        while (poll(fds, 2, -1) < 0 && errno == EINTR) {}
+        if ((fds[0].revents & POLLIN) != 0 && (fds[1].revents & POLLIN) == 0) {
+            SDL_Event quit{};
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+        }
+        return nullptr;
+    }
+
+    int endPipe_[2] = {-1, -1};
+    pthread_t thread_{};
+    bool started_ = false;
+};
+
 }  // namespace
 
 int ShowLastError()
@@ -97,7 +149,8 @@ int AppBase::Create()
         return 0;
     }
     CloseEventType();
-    if (!Init()) return 0;
+    // A stop signal before or during the dialog: no dialog, no window.
+    if (StopSignalNumber() != 0 || !Init() || StopSignalNumber() != 0) return 0;
     SDL_Delay(50);
 
     extendedStyle = fullscreen ? kExStyleFullscreen : kExStyleWindowed;
@@ -144,6 +197,7 @@ int AppBase::Start()
         return -1;
     }
     int (*const wait)(SDL_Event*) = waitEvent ? waitEvent : &SDL_WaitEvent;
+    const StopSignalWatcher stopWatcher;
     SDL_Event event;
     while (!quit_ && wait(&event)) WindowProc(event);
     // The queue failed: close as if asked to, so that the worker has ended

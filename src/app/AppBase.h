@@ -43,10 +43,12 @@ public:
     virtual void OnButtonUp(uint16_t x, uint16_t y, uint32_t buttonFlags);
 
     // Sets up the window system, runs Init (the dialog), creates and shows the
-    // window. 1, or 0 when Init declined or the window could not be made.
+    // window. 1, or 0 when Init declined, a stop signal came, or the window
+    // could not be made.
     int Create();
 
-    // Starts the worker and pumps events until the window closes. 0 after a
+    // Starts the worker and pumps events until the window closes; a stop
+    // signal (StopSignals.h) closes it as a quit request does. 0 after a
     // normal end, -1 when the worker could not be started.
     int Start();
 

@@ -5,12 +5,14 @@
 #include "app/ConfigDialog.h"
 
 #include <SDL.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "app/ConfigDialogPicture.h"
+#include "app/StopSignals.h"
 
 namespace sunvale {
 
@@ -100,6 +102,13 @@ gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer data)
 {
     EndDialog(static_cast<DialogWidgets*>(data), kResponseCancel);
     return TRUE;  // the window is destroyed by Show
+}
+
+// A stop signal cancels, as closing the dialog does.
+gboolean OnStopSignal(gint, GIOCondition, gpointer data)
+{
+    EndDialog(static_cast<DialogWidgets*>(data), kResponseCancel);
+    return G_SOURCE_CONTINUE;  // removed by Show
 }
 
 // Escape cancels. Enter activates the focused push button, and OK from any
@@ -260,9 +269,12 @@ int ConfigDialog::Show(void* owner)
     gtk_combo_box_set_active(GTK_COMBO_BOX(widgets.rateCombo), InitialRateIndex(initialRate));
 
     widgets.loop = g_main_loop_new(nullptr, FALSE);
+    const guint stopWatch =
+        StopSignalFd() >= 0 ? g_unix_fd_add(StopSignalFd(), G_IO_IN, &OnStopSignal, &widgets) : 0;
     gtk_widget_show_all(widgets.window);
     gtk_window_present(GTK_WINDOW(widgets.window));
     g_main_loop_run(widgets.loop);
+    if (stopWatch != 0) g_source_remove(stopWatch);
     g_main_loop_unref(widgets.loop);
 
     if (widgets.response == kResponseOk) {

@@ -26,7 +26,8 @@ public:
     // Runs the modal dialog (owner: the owning window, none in the show).
     // Returns 1 when the user confirmed with OK, which stores the choices in
     // fullscreen, mixingRate and chosenMode; 0 after Cancel, Escape, closing
-    // the dialog, or when no display can show it.
+    // the dialog, a stop signal (StopSignals.h), or when no display can show
+    // it.
     int Show(void* owner);
 
     // Fills modes and modeCount from the video modes of display 0.

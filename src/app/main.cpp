@@ -10,12 +10,18 @@
 #include "app/DemoApp.h"
 #include "app/ErrorBox.h"
 #include "app/LibraryMessages.h"
+#include "app/StopSignals.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 
 int main(int argc, char** argv)
 {
     using namespace sunvale;
-    // First: SDL's message boxes need it too.
+    // Before any thread exists: SIGINT and SIGTERM end every stage the way
+    // its own Cancel or close does, and the program then ends with 0 (the
+    // user asked it to stop). SDL keeps its hands off the two signals.
+    InstallStopSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SDL's message boxes need it too.
     SDL_SetMainReady();
     ShowOptions options;
     std::string error;
@@ -40,7 +46,7 @@ int main(int argc, char** argv)
     std::string dataPath;
     if (!LocateShowData(DataSearchPlaces(options.dataPath, ExecutableDir()), &dataPath, &error)) {
         ReportStartupError(error.c_str());
-        return kExitStartFailure;
+        return StopSignalNumber() != 0 ? 0 : kExitStartFailure;
     }
     if (dataPath != kShowArchiveName) SetRarArchiveLocation(kShowArchiveName, dataPath.c_str());
 
@@ -51,6 +57,7 @@ int main(int argc, char** argv)
     app.options = options;
     if (!app.Create()) {
         app.timeline.DestroyScenes();
+        if (StopSignalNumber() != 0) return 0;
         return app.choicesRefused ? kExitStartFailure : -1;
     }
     const int result = app.Start();

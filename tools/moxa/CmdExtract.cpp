@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "InterruptCleanup.h"
 #include "MoxaArchive.h"
 #include "MoxaFiles.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarStream.h"
@@ -69,7 +70,14 @@ public:
 
     void End(sunvale::RarEntryResult result) override
     {
-        const bool closed = ::close(fd_) == 0;
+        bool closed;
+        {
+            // A complete file is kept from here on, even if an interrupt
+            // comes next; any other stays tracked until it is dealt with.
+            const sunvale::InterruptsHeld held;
+            closed = ::close(fd_) == 0;
+            if (result == sunvale::RarEntryResult::Ok && closed) partial_.Release();
+        }
         fd_ = -1;
         if (result == sunvale::RarEntryResult::Ok && !closed)
             result = sunvale::RarEntryResult::WriteFailed;
@@ -79,6 +87,7 @@ public:
         }
         ++failures;
         if (!keepPartial_) std::remove(path_.c_str());
+        partial_.Release();
         std::fprintf(stderr, "moxa x: %s: %s (%s)\n", path_.c_str(),
                      sunvale::RarEntryResultText(result),
                      keepPartial_ ? "partial file kept" : "removed");
@@ -137,7 +146,9 @@ private:
         }
         const fs::path parent = fs::path(path_).parent_path();
         if (!parent.empty()) fs::create_directories(parent, ec);
+        const sunvale::InterruptsHeld held;
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) partial_.Track(path_);
         if (fd_ < 0) {
             std::fprintf(stderr, "moxa x: cannot create %s\n", path_.c_str());
             ++failures;
@@ -153,6 +164,7 @@ private:
     bool keepPartial_;
     std::string path_;
     int fd_ = -1;
+    sunvale::PartialFile partial_;  // path_ while it is being written
 };
 
 int RunExtract(int argc, char** argv)

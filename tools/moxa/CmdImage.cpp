@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "CommandRegistry.h"
+#include "InterruptCleanup.h"
 #include "library/moxa/imagelib/ImageLoader.h"
 
 namespace {
@@ -36,6 +37,9 @@ bool WritePng(const sunvale::ImageData& image, const char* path)
         std::fprintf(stderr, "moxa image: unexpected depth %u\n", image.bitsPerPixel);
         return false;
     }
+    // An interrupt while the file is written removes it.
+    sunvale::PartialFile partial;
+    partial.Track(path);
     if (!png_image_write_to_file(&out, path, 0, image.pixels, 0, nullptr)) {
         std::fprintf(stderr, "moxa image: cannot write %s: %s\n", path, out.message);
         png_image_free(&out);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "InterruptCleanup.h"
 #include "app/sound/FSound.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 
@@ -124,7 +125,14 @@ int RunMusic(int argc, char** argv)
         FMUSIC_SetMasterVolume(song, 255);
     }
 
-    File out(std::fopen(outPath, "wb"));
+    // An interrupt removes the file until its header is final.
+    sunvale::PartialFile partial;
+    File out(nullptr);
+    {
+        const sunvale::InterruptsHeld held;
+        out.reset(std::fopen(outPath, "wb"));
+        if (out) partial.Track(outPath);
+    }
     if (!out) return Fail("cannot create ", outPath);
     const std::vector<unsigned char> placeholder = WavHeader(rate, 0);
     if (std::fwrite(placeholder.data(), 1, placeholder.size(), out.get()) != placeholder.size())
@@ -157,6 +165,7 @@ int RunMusic(int argc, char** argv)
         std::fwrite(header.data(), 1, header.size(), out.get()) != header.size() ||
         std::fflush(out.get()) != 0)
         return Fail("cannot write ", outPath);
+    partial.Release();
     const bool isSong = song != nullptr;
     if (song != nullptr) FMUSIC_FreeSong(song);
     if (stream != nullptr) FSOUND_Stream_Close(stream);

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "InterruptCleanup.h"
+
 namespace fs = std::filesystem;
 
 namespace moxa {
@@ -89,7 +91,14 @@ bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& 
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temp.data());
+    // An interrupt from here to the rename removes the temporary file.
+    sunvale::PartialFile partial;
+    int fd;
+    {
+        const sunvale::InterruptsHeld held;
+        fd = mkstemp(temp.data());
+        if (fd >= 0) partial.Track(temp);
+    }
     if (fd < 0) {
         *error = "cannot create a temporary file beside " + path;
         return false;
@@ -112,11 +121,13 @@ bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& 
     }
     ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
+    const sunvale::InterruptsHeld held;
     if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
         *error = "cannot write " + path + " (left unchanged)";
         return false;
     }
+    partial.Release();
     return true;
 }
 

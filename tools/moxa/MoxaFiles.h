@@ -14,8 +14,9 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, s
 
 // Writes bytes to a new temporary file in path's folder and renames it over
 // path only when all of it is written and flushed, so that a failed or
-// interrupted run leaves what was at path untouched. An existing file's
-// permission bits carry over.
+// interrupted run leaves what was at path untouched; an interrupt (SIGINT,
+// SIGTERM) removes the temporary file. An existing file's permission bits
+// carry over.
 bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                            std::string* error);
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CommandRegistry.h"
+#include "InterruptCleanup.h"
 
 namespace {
 
@@ -74,13 +75,17 @@ void PrintHelp(FILE* to)
                  "  0  success\n"
                  "  1  some entries failed or were kept (existing files), or the archive could\n"
                  "     not be read or written; an archive that is not rewritten is left as it was\n"
-                 "  2  usage error (unknown command or switch, missing arguments)\n");
+                 "  2  usage error (unknown command or switch, missing arguments)\n"
+                 "  130, 143  interrupted by SIGINT or SIGTERM; the file being written is\n"
+                 "     removed\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // SIGINT/SIGTERM remove what was being written, then end the run (130/143).
+    sunvale::InstallInterruptCleanup();
     if (argc < 2) {
         PrintHelp(stderr);
         return 2;
