@@ -133,9 +133,13 @@ int RunVideo(const CaptureOptions& o, PendingFile* file)
     std::vector<int16_t> samples;
     ProgressBar progress(end);
     show.SetDrafting(first > 0);
+    double skipSeconds = 0.0;  // spent on the frames before --from
     int64_t n = 0;
     for (; n < end && !g_stopSignal; ++n) {
-        if (n == first) show.SetDrafting(false);
+        if (n == first) {
+            show.SetDrafting(false);
+            skipSeconds = progress.Elapsed();
+        }
         DrawAt(&show, OffscreenShow::FrameTicks(n, fps));
         if (n >= first) {
             const std::vector<uint8_t> pixels = show.ReadPixels();
@@ -153,13 +157,20 @@ int RunVideo(const CaptureOptions& o, PendingFile* file)
     const int64_t captured = n > first ? n - first : 0;
     if (g_stopSignal && captured == 0) return SignalExitStatus();
     if (!writer.Finish(&error) || !file->Commit(&error)) return Fail(error);
-    const double seconds = static_cast<double>(captured) / fps;
+    // Capture speed: frames drawn, read back and encoded per second of wall
+    // time, after the skipped ones (drawn small, not encoded).
+    const double total = progress.Elapsed();
+    const double captureSeconds = total - skipSeconds;
     std::printf(
-        "%s: %dx%d at %d fps, %lld frames (%.3f s from %.3f s), %s and AAC, %.1f s, "
-        "%.1f frames/s drawn\n",
-        o.output.c_str(), o.width, o.height, fps, static_cast<long long>(captured), seconds,
-        static_cast<double>(first) / fps, writer.VideoEncoderName(), progress.Elapsed(),
-        static_cast<double>(n) / progress.Elapsed());
+        "%s: %dx%d at %d fps, %lld frames (%.3f s from %.3f s), %s and AAC\n"
+        "  %.1f s in all: %lld frames skipped in %.1f s (%.0f frames/s), "
+        "%lld captured in %.1f s (%.1f frames/s)\n",
+        o.output.c_str(), o.width, o.height, fps, static_cast<long long>(captured),
+        static_cast<double>(captured) / fps, static_cast<double>(first) / fps,
+        writer.VideoEncoderName(), total, static_cast<long long>(first), skipSeconds,
+        skipSeconds > 0 ? static_cast<double>(first) / skipSeconds : 0.0,
+        static_cast<long long>(captured), captureSeconds,
+        captureSeconds > 0 ? static_cast<double>(captured) / captureSeconds : 0.0);
     if (g_stopSignal) {
         std::fprintf(stderr, "sunvale-capture: stopped by signal %d; kept %lld frames\n",
                      static_cast<int>(g_stopSignal), static_cast<long long>(captured));
