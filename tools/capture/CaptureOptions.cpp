@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kMaxSide = 8192;        // pixels
 constexpr double kMaxVideoFps = 240;  // whole frames per second
+constexpr double kMaxSheetPixels = 64.0 * 1024 * 1024;
 
 bool ParseDouble(const char* text, double* value)
 {
@@ -91,6 +92,9 @@ ParseResult CheckCombination(CaptureOptions* o, bool timesGiven, bool crfGiven, 
         if (o->every * o->fps < 1.0)
             return Bad(error, "--every must be at least one frame (1 / fps seconds)");
         if (o->width == 0) o->width = 160, o->height = 120;
+        // The whole sheet is held in memory: at most kMaxSheetPixels of frames.
+        if ((o->to - o->from) / o->every * o->width * o->height > kMaxSheetPixels)
+            return Bad(error, "--every and --size ask for a sheet of more than 64 megapixels");
         break;
     }
     if (o->from >= o->to) return Bad(error, "--from must be before --to");

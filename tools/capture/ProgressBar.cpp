@@ -9,7 +9,8 @@ namespace capture {
 
 namespace {
 
-constexpr int kBarWidth = 20;  // characters
+constexpr int kBarWidth = 20;         // characters
+constexpr double kRateSeconds = 5.0;  // time constant of the smoothed rate
 
 // "m:ss" or "h:mm:ss".
 std::string FormatDuration(double seconds)
@@ -34,7 +35,14 @@ void ProgressBar::Update(int64_t done)
 {
     const auto now = std::chrono::steady_clock::now();
     if (drawn_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+    const double dt = std::chrono::duration<double>(now - lastDraw_).count();
+    if (dt > 0 && done > lastDone_) {
+        const double rate = static_cast<double>(done - lastDone_) / dt;
+        const double weight = dt / (kRateSeconds + dt);
+        rate_ = rate_ > 0 ? rate_ + weight * (rate - rate_) : rate;
+    }
     lastDraw_ = now;
+    lastDone_ = done;
     Draw(done);
 }
 
@@ -58,7 +66,7 @@ void ProgressBar::Draw(int64_t done)
     for (int i = 0; i < filled && i < kBarWidth; ++i) bar[static_cast<size_t>(i)] = '#';
     const double elapsed = Elapsed();
     const std::string left =
-        done > 0 ? FormatDuration(elapsed * static_cast<double>(total_ - done) / done) : "?";
+        rate_ > 0 ? FormatDuration(static_cast<double>(total_ - done) / rate_) : "?";
     std::fprintf(stderr, "\r[%s] %3d%%  frame %lld/%lld  %s elapsed  %s left ", bar.c_str(),
                  static_cast<int>(fraction * 100.0), static_cast<long long>(done),
                  static_cast<long long>(total_), FormatDuration(elapsed).c_str(), left.c_str());

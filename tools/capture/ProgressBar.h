@@ -1,7 +1,9 @@
 // A one-line progress bar on standard error, redrawn in place:
 //   [##########----------]  50%  frame 8211/16422  0:41 elapsed  0:41 left
-// The estimate assumes the frames still to come cost what the ones so far
-// did on average. Redrawn at most ten times a second, and once at the end.
+// The estimate assumes the frames still to come cost what the recent ones
+// did (a rate averaged over about the last five seconds: skipped frames are
+// much cheaper than captured ones). Redrawn at most ten times a second, and
+// once at the end.
 #pragma once
 
 #include <chrono>
@@ -30,6 +32,8 @@ private:
     int64_t total_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastDraw_;
+    int64_t lastDone_ = 0;
+    double rate_ = 0.0;  // frames per second, smoothed
     bool drawn_ = false;
 };
 

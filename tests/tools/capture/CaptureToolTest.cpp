@@ -63,6 +63,7 @@ TEST(CaptureTool, RefusesBadVideoAndSheetArgumentsWithOneLine)
         "--sheet out.png --every -1",
         "--sheet out.png --fps 10 --every 0.05",
         "--sheet out.png --crf 20",
+        "--sheet out.png --every 0.02 --size 1000x1000",
         "--sheet out.png --from 100 --to 50",
         "--tick 10 --from 3 out.png",
         "--video missing-folder/out.mp4",
