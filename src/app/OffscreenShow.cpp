@@ -67,6 +67,13 @@ bool OffscreenShow::OpenDraft(int width, int height, std::string* error)
     return true;
 }
 
+bool OffscreenShow::SetDrafting(bool drafting)
+{
+    if (!context_.UseDraftTarget(drafting)) return false;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return true;
+}
+
 void OffscreenShow::Load()
 {
     srand(static_cast<uint32_t>(rand() % 32767));

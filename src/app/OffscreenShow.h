@@ -32,8 +32,10 @@ public:
     bool OpenDraft(int width, int height, std::string* error);
 
     // Draws the following frames into the draft framebuffer (true) or the
-    // full-size one (false). false when there is no draft framebuffer.
-    bool SetDrafting(bool drafting) { return context_.UseDraftTarget(drafting); }
+    // full-size one (false), which is cleared as EndFrame clears: the next
+    // frame starts from empty buffers whenever the switch happens. false when
+    // there is no draft framebuffer.
+    bool SetDrafting(bool drafting);
 
     // Seeds the generator and builds the schedule as the show's load step
     // does (music excluded: the caller sets the position).

@@ -16,6 +16,12 @@ namespace capture {
 bool PendingFile::Reserve(const std::string& path, std::string* error)
 {
     Discard();
+    // A folder of that name would only refuse the rename, after all the work.
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        *error = "cannot write " + path + ": it is a folder";
+        return false;
+    }
     std::vector<char> pattern(path.begin(), path.end());
     const char suffix[] = ".partXXXXXX";
     pattern.insert(pattern.end(), suffix, suffix + sizeof suffix);

@@ -205,9 +205,11 @@ int RunSheet(const CaptureOptions& o, PendingFile* file)
         if (wanted) {
             sheet.Place(static_cast<int>(cell), show.ReadPixels(), static_cast<double>(n) / o.fps);
             ++cell;
-            show.SetDrafting(true);
         }
+        // The frame ends (and its framebuffer is cleared) before the switch:
+        // the next frame drawn at full size must start from a cleared one.
         show.EndFrame();
+        if (wanted) show.SetDrafting(true);
         progress.Update(n + 1);
     }
     progress.Finish(last + 1);

@@ -2,6 +2,7 @@
 // at 0 s (outside every timeline entry: they start strictly after it) black.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "CaptureRun.h"
@@ -10,6 +11,16 @@
 namespace {
 
 using namespace sunvale::capturetest;
+
+// The tick of frame `frame` at fps, printed so that --tick reads back the
+// same float as the capture's clock gives.
+std::string TickOfFrame(int frame, int fps)
+{
+    const float ticks = static_cast<float>(frame * (1000.0 / fps) / 17.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(ticks));
+    return text;
+}
 
 constexpr int kGap = 4;          // pixels around and between cells
 constexpr int kBackground = 32;  // grey level between cells
@@ -74,6 +85,20 @@ TEST(CaptureSheet, CellsInAGridWithSceneFLitAndTheStartBlack)
     auto cellX = [](int i) { return kGap + i * (kCellWidth + kGap); };
     EXPECT_FALSE(Lit(image, cellX(0), kGap, kGap + kCellHeight));
     EXPECT_TRUE(Lit(image, cellX(3), kGap + 12, kGap + kCellHeight - 12));
+    // Cell 3 is the picture the single-frame path draws at its time (frame
+    // 1752 at 10 fps), pixel for pixel: the frames drawn small in between,
+    // and the full-size cells before it, leave nothing behind.
+    const std::string png = dir.File("cell.png");
+    ASSERT_EQ(RunCapture("--tick " + TickOfFrame(1752, 10) + " --size 64x48 --fps 10 " + png), 0);
+    RgbImage single;
+    ASSERT_TRUE(ReadPng(png, &single));
+    ASSERT_EQ(single.width, kCellWidth);
+    int differing = 0;
+    for (int y = 0; y < kCellHeight; ++y)
+        for (int x = 0; x < kCellWidth; ++x)
+            for (int c = 0; c < 3; ++c)
+                differing += single.At(x, y)[c] != image.At(cellX(3) + x, kGap + y)[c];
+    EXPECT_EQ(differing, 0);
     // Each label has ink under its frame.
     for (int i = 0; i < 4; ++i) {
         bool ink = false;

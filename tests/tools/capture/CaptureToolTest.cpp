@@ -2,6 +2,7 @@
 // before any rendering, missing show data refused, the frame at a tick.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +38,7 @@ TEST(CaptureTool, RefusesBadVideoAndSheetArgumentsWithOneLine)
     const sunvale::testsupport::ScopedTempDir dir;
     ASSERT_TRUE(dir.Valid());
     const std::string errors = dir.File("errors.txt");
+    ASSERT_EQ(mkdir(dir.File("out-folder.mp4").c_str(), 0755), 0);
     const char* const cases[] = {
         "",
         "--video",
@@ -69,6 +71,7 @@ TEST(CaptureTool, RefusesBadVideoAndSheetArgumentsWithOneLine)
         "--video missing-folder/out.mp4",
         "--sheet missing-folder/out.png",
         "--tick 10 missing-folder/out.png",
+        "--video out-folder.mp4",
     };
     for (const char* arguments : cases) {
         EXPECT_EQ(RunCapture(arguments, dir.Path(), errors), 2) << arguments;
@@ -76,7 +79,7 @@ TEST(CaptureTool, RefusesBadVideoAndSheetArgumentsWithOneLine)
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << arguments << ": " << text;
         EXPECT_EQ(text.rfind("sunvale-capture: ", 0), 0u) << arguments << ": " << text;
     }
-    EXPECT_EQ(FilesStartingWith(dir.Path(), "out").size(), 0u);
+    EXPECT_EQ(FilesStartingWith(dir.Path(), "out").size(), 1u);  // out-folder.mp4 itself
 }
 
 // Without data.rar the show used to draw white frames from missing textures;
