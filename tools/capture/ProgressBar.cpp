@@ -1,6 +1,7 @@
 // Progress line on standard error (see header).
 #include "ProgressBar.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -16,7 +17,7 @@ constexpr double kRateSeconds = 5.0;  // time constant of the smoothed rate
 std::string FormatDuration(double seconds)
 {
     if (seconds < 0) seconds = 0;
-    const long s = static_cast<long>(seconds + 0.5);
+    const long s = std::lround(seconds);
     char text[32];
     if (s >= 3600)
         std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
