@@ -20,6 +20,7 @@ packages=(
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
     libmpg123-dev libopenmpt-dev libmp3lame-dev
     libfreetype-dev fonts-dejavu-core
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool unar lame libjpeg-turbo-progs netpbm
     pulseaudio pulseaudio-utils libpulse-dev

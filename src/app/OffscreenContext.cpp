@@ -55,6 +55,36 @@ bool LoadFboProcs(FboProcs& p)
            p.framebufferRenderbuffer && p.checkFramebufferStatus;
 }
 
+// One framebuffer of width x height: RGB8 colour without alpha, as in the
+// window's pixel format (blending by destination alpha, the scanline noise's
+// GL_DST_ALPHA, then reads 1, not whatever earlier clears and draws left in
+// an alpha channel), and packed depth/stencil. Left bound. false when it is
+// incomplete; the names made are returned either way for deletion.
+bool CreateTarget(const FboProcs& p, int width, int height, unsigned* fbo, unsigned* colour,
+                  unsigned* depthStencil)
+{
+    p.genFramebuffers(1, fbo);
+    p.bindFramebuffer(GL_FRAMEBUFFER, *fbo);
+    p.genRenderbuffers(1, colour);
+    p.bindRenderbuffer(GL_RENDERBUFFER, *colour);
+    p.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *colour);
+    p.genRenderbuffers(1, depthStencil);
+    p.bindRenderbuffer(GL_RENDERBUFFER, *depthStencil);
+    p.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              *depthStencil);
+    return p.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void DeleteTarget(const FboProcs& p, unsigned* fbo, unsigned* colour, unsigned* depthStencil)
+{
+    if (*fbo) p.deleteFramebuffers(1, fbo);
+    if (*colour) p.deleteRenderbuffers(1, colour);
+    if (*depthStencil) p.deleteRenderbuffers(1, depthStencil);
+    *fbo = *colour = *depthStencil = 0;
+}
+
 EGLDisplay OpenSurfacelessDisplay()
 {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -117,21 +147,7 @@ bool OffscreenContext::Create(int width, int height)
     }
     width_ = width;
     height_ = height;
-    p.genFramebuffers(1, &fbo_);
-    p.bindFramebuffer(GL_FRAMEBUFFER, fbo_);
-    p.genRenderbuffers(1, &colour_);
-    p.bindRenderbuffer(GL_RENDERBUFFER, colour_);
-    // No alpha channel, as in the window's pixel format: blending by
-    // destination alpha (the scanline noise's GL_DST_ALPHA) then reads 1,
-    // not whatever earlier clears and draws left in an alpha channel.
-    p.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-    p.genRenderbuffers(1, &depthStencil_);
-    p.bindRenderbuffer(GL_RENDERBUFFER, depthStencil_);
-    p.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    p.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              depthStencil_);
-    if (p.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    if (!CreateTarget(p, width, height, &fbo_, &colour_, &depthStencil_)) {
         error_ = "the offscreen framebuffer is incomplete";
         Destroy();
         return false;
@@ -149,14 +165,13 @@ void OffscreenContext::Destroy()
     if (!display_) return;
     EGLDisplay dpy = static_cast<EGLDisplay>(display_);
     if (context_) {
-        if (fbo_ || colour_ || depthStencil_) {
+        if (fbo_ || colour_ || depthStencil_ || draftFbo_ || draftColour_ || draftDepthStencil_) {
             eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
             FboProcs p;
             if (LoadFboProcs(p)) {
                 p.bindFramebuffer(GL_FRAMEBUFFER, 0);
-                if (fbo_) p.deleteFramebuffers(1, &fbo_);
-                if (colour_) p.deleteRenderbuffers(1, &colour_);
-                if (depthStencil_) p.deleteRenderbuffers(1, &depthStencil_);
+                DeleteTarget(p, &fbo_, &colour_, &depthStencil_);
+                DeleteTarget(p, &draftFbo_, &draftColour_, &draftDepthStencil_);
             }
         }
         eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
@@ -166,7 +181,9 @@ void OffscreenContext::Destroy()
     display_ = nullptr;
     context_ = nullptr;
     fbo_ = colour_ = depthStencil_ = 0;
-    width_ = height_ = 0;
+    draftFbo_ = draftColour_ = draftDepthStencil_ = 0;
+    width_ = height_ = draftWidth_ = draftHeight_ = 0;
+    drafting_ = false;
 }
 
 bool OffscreenContext::MakeCurrent()
@@ -176,27 +193,74 @@ bool OffscreenContext::MakeCurrent()
                           static_cast<EGLContext>(context_)) == EGL_TRUE;
 }
 
+bool OffscreenContext::CreateDraftTarget(int width, int height)
+{
+    if (!context_ || !fbo_) {
+        error_ = "no offscreen context to add a draft framebuffer to";
+        return false;
+    }
+    if (width <= 0 || height <= 0) {
+        error_ = "draft framebuffer size must be positive";
+        return false;
+    }
+    FboProcs p;
+    if (!LoadFboProcs(p)) {
+        error_ = "framebuffer objects are not available";
+        return false;
+    }
+    UseDraftTarget(false);
+    DeleteTarget(p, &draftFbo_, &draftColour_, &draftDepthStencil_);
+    const bool complete =
+        CreateTarget(p, width, height, &draftFbo_, &draftColour_, &draftDepthStencil_);
+    if (complete) {
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        draftWidth_ = width;
+        draftHeight_ = height;
+    } else {
+        DeleteTarget(p, &draftFbo_, &draftColour_, &draftDepthStencil_);
+        error_ = "the draft framebuffer is incomplete";
+    }
+    p.bindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    return complete;
+}
+
+bool OffscreenContext::UseDraftTarget(bool draft)
+{
+    if (draft && !draftFbo_) return false;
+    if (!fbo_) return false;
+    FboProcs p;
+    if (!LoadFboProcs(p)) return false;
+    drafting_ = draft;
+    p.bindFramebuffer(GL_FRAMEBUFFER, draft ? draftFbo_ : fbo_);
+    glViewport(0, 0, Width(), Height());
+    return true;
+}
+
 std::vector<uint8_t> OffscreenContext::ReadPixels() const
 {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width_) * height_ * 4);
+    const int width = Width(), height = Height();
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
     if (pixels.empty()) return pixels;
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     std::vector<uint8_t> bottomUp(pixels.size());
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    const size_t row = static_cast<size_t>(width_) * 4;
-    for (int y = 0; y < height_; ++y)
-        std::memcpy(&pixels[y * row], &bottomUp[(height_ - 1 - y) * row], row);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    const size_t row = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&pixels[y * row], &bottomUp[(height - 1 - y) * row], row);
     return pixels;
 }
 
 uint32_t OffscreenContext::PixelAt(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    const int width = Width(), height = Height();
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
     uint8_t rgba[4] = {0, 0, 0, 0};
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, height_ - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return (uint32_t{rgba[0]} << 24) | (uint32_t{rgba[1]} << 16) | (uint32_t{rgba[2]} << 8) |
            rgba[3];
 }

@@ -29,15 +29,27 @@ public:
 
     bool MakeCurrent();
 
-    // Pixels of the framebuffer, RGBA8 with alpha always 255, top row first
+    // Adds a second, usually smaller framebuffer of the same format for
+    // frames that must be drawn but whose pixels nobody reads: they cost less
+    // to fill. Replaces an earlier one; the main framebuffer stays bound.
+    // false, with a reason in Error(), when it cannot be set up.
+    bool CreateDraftTarget(int width, int height);
+
+    // Binds the draft framebuffer (true) or the main one (false) and sets the
+    // viewport to its size. Drawing state other than the viewport is shared.
+    // false when a draft is asked for and none exists.
+    bool UseDraftTarget(bool draft);
+
+    // Pixels of the bound framebuffer, RGBA8 with alpha always 255, top row first
     // (flipped from GL's bottom-up order), width * height * 4 bytes.
     std::vector<uint8_t> ReadPixels() const;
 
     // RGBA of one pixel, with (0, 0) at the top left.
     uint32_t PixelAt(int x, int y) const;
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    // Size of the bound framebuffer.
+    int Width() const { return drafting_ ? draftWidth_ : width_; }
+    int Height() const { return drafting_ ? draftHeight_ : height_; }
     const std::string& Error() const { return error_; }
 
 private:
@@ -48,6 +60,12 @@ private:
     unsigned depthStencil_ = 0;
     int width_ = 0;
     int height_ = 0;
+    unsigned draftFbo_ = 0;
+    unsigned draftColour_ = 0;
+    unsigned draftDepthStencil_ = 0;
+    int draftWidth_ = 0;
+    int draftHeight_ = 0;
+    bool drafting_ = false;
     std::string error_;
 };
 

@@ -54,6 +54,26 @@ bool OffscreenShow::Open(int width, int height, std::string* error)
     return true;
 }
 
+bool OffscreenShow::OpenDraft(int width, int height, std::string* error)
+{
+    if (!open_) {
+        if (error) *error = "the offscreen show is not open";
+        return false;
+    }
+    if (!context_.CreateDraftTarget(width, height)) {
+        if (error) *error = context_.Error();
+        return false;
+    }
+    return true;
+}
+
+bool OffscreenShow::SetDrafting(bool drafting)
+{
+    if (!context_.UseDraftTarget(drafting)) return false;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return true;
+}
+
 void OffscreenShow::Load()
 {
     srand(static_cast<uint32_t>(rand() % 32767));
@@ -73,6 +93,19 @@ void OffscreenShow::EndFrame() { g_displaySettings.PresentFrame(); }
 float OffscreenShow::FrameTicks(int64_t index, double framesPerSecond)
 {
     return static_cast<float>(static_cast<double>(index) * (1000.0 / framesPerSecond) / 17.0);
+}
+
+void OffscreenShow::DraftSize(int width, int height, int* draftWidth, int* draftHeight)
+{
+    constexpr int kDraftWidth = 64;
+    if (width <= kDraftWidth || height <= 0) {
+        *draftWidth = width;
+        *draftHeight = height;
+        return;
+    }
+    *draftWidth = kDraftWidth;
+    const int64_t h = (int64_t{height} * kDraftWidth + width / 2) / width;
+    *draftHeight = h < 1 ? 1 : static_cast<int>(h);
 }
 
 // The frame buffer has no alpha channel (it reads 255), so it is dropped.

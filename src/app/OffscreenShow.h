@@ -25,6 +25,18 @@ public:
     // standard error instead of message boxes. false with a reason in error.
     bool Open(int width, int height, std::string* error);
 
+    // Adds a small framebuffer for frames that are drawn only for the state
+    // they leave in the scenes (see SetDrafting). Scenes keep reading the
+    // aspect ratio of the size given to Open, so what they compute is the
+    // same at either size. false with a reason in error.
+    bool OpenDraft(int width, int height, std::string* error);
+
+    // Draws the following frames into the draft framebuffer (true) or the
+    // full-size one (false), which is cleared as EndFrame clears: the next
+    // frame starts from empty buffers whenever the switch happens. false when
+    // there is no draft framebuffer.
+    bool SetDrafting(bool drafting);
+
     // Seeds the generator and builds the schedule as the show's load step
     // does (music excluded: the caller sets the position).
     void Load();
@@ -36,12 +48,23 @@ public:
     // Finishes the frame as the show does: flush, finish, clear.
     void EndFrame();
 
-    // Pixels of the current frame, RGBA8, top row first.
+    // Pixels of the current frame, RGBA8, top row first, at the size of the
+    // framebuffer drawn into (Width() x Height()).
     std::vector<uint8_t> ReadPixels() const { return context_.ReadPixels(); }
+    int Width() const { return context_.Width(); }
+    int Height() const { return context_.Height(); }
 
     // Ticks of frame `index` at `framesPerSecond` (a frame every
     // 1000 / framesPerSecond ms; 17 ms per tick).
     static float FrameTicks(int64_t index, double framesPerSecond);
+
+    // Music position in seconds that playback with a perfect clock reports
+    // at show time t ticks.
+    static float MusicSecondsAt(float t) { return t * 0.017f; }
+
+    // A size of the same aspect ratio as width x height, about 64 pixels
+    // wide (the size itself when it is no wider), for draft frames.
+    static void DraftSize(int width, int height, int* draftWidth, int* draftHeight);
 
     Timeline timeline;
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "app/OffscreenContext.h"
 #include "effects/CScanlineNoiseEffect.h"
@@ -69,6 +70,42 @@ TEST(OffscreenContext, NoiseStripsBlendOverGreyAsInTheWindow)
     EXPECT_EQ(between, 0x404040FFu);
     for (int shift : {24, 16, 8}) EXPECT_NEAR(int(strip >> shift & 0xFF), 192, 1) << shift;
     glDeleteTextures(1, &white);
+}
+
+// A draft framebuffer has its own size and pixels: clearing it leaves the
+// main picture as it was, and switching sets the viewport to the bound size.
+TEST(OffscreenContext, DraftTargetDrawsAtItsSizeAndLeavesTheMainPicture)
+{
+    OffscreenContext context;
+    if (!Open(context)) GTEST_SKIP() << context.Error();
+    EXPECT_FALSE(context.UseDraftTarget(true));  // none yet: stays on the main one
+    EXPECT_EQ(context.Width(), kSize);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    ASSERT_TRUE(context.CreateDraftTarget(16, 12)) << context.Error();
+    EXPECT_EQ(context.Width(), kSize);  // the main framebuffer stays bound
+    ASSERT_TRUE(context.UseDraftTarget(true));
+    EXPECT_EQ(context.Width(), 16);
+    EXPECT_EQ(context.Height(), 12);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 16);
+    EXPECT_EQ(viewport[3], 12);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const std::vector<uint8_t> draft = context.ReadPixels();
+    ASSERT_EQ(draft.size(), 16u * 12u * 4u);
+    EXPECT_EQ(context.PixelAt(15, 11), 0x00FF00FFu);
+    EXPECT_EQ(context.PixelAt(16, 0), 0u);  // outside the draft
+
+    ASSERT_TRUE(context.UseDraftTarget(false));
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], kSize);
+    EXPECT_EQ(viewport[3], kSize);
+    EXPECT_EQ(context.ReadPixels().size(), size_t(kSize) * kSize * 4);
+    EXPECT_EQ(context.PixelAt(kSize - 1, kSize - 1), 0xFF0000FFu);
+    EXPECT_FALSE(context.CreateDraftTarget(0, 12));
 }
 
 }  // namespace

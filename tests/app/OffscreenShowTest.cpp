@@ -154,5 +154,29 @@ TEST(OffscreenShow, FrameTicksAreMillisecondsOverSeventeen)
     EXPECT_FLOAT_EQ(OffscreenShow::FrameTicks(17, 1000.0), 1.0f);
 }
 
+// Music position of a perfect clock: ticks times 0.017 in single precision,
+// 273.7 s at the show's end.
+TEST(OffscreenShow, MusicSecondsAreTicksTimesSeventeenMilliseconds)
+{
+    EXPECT_EQ(OffscreenShow::MusicSecondsAt(0.0f), 0.0f);
+    EXPECT_EQ(OffscreenShow::MusicSecondsAt(16100.0f), 16100.0f * 0.017f);
+    EXPECT_NEAR(OffscreenShow::MusicSecondsAt(16100.0f), 273.7f, 1e-4f);
+}
+
+// Draft frames keep the aspect ratio at 64 pixels wide, rounded to the
+// nearest row and never empty; sizes no wider stay as they are.
+TEST(OffscreenShow, DraftSizeKeepsTheAspectRatioAtSixtyFourWide)
+{
+    const int sizes[][4] = {{1280, 720, 64, 36}, {160, 120, 64, 48}, {800, 600, 64, 48},
+                            {1000, 3, 64, 1},    {1000, 10, 64, 1},  {48, 48, 48, 48},
+                            {64, 5, 64, 5},      {65, 130, 64, 128}, {2000, 1500, 64, 48}};
+    for (const auto& s : sizes) {
+        int w = 0, h = 0;
+        OffscreenShow::DraftSize(s[0], s[1], &w, &h);
+        EXPECT_EQ(w, s[2]) << s[0] << "x" << s[1];
+        EXPECT_EQ(h, s[3]) << s[0] << "x" << s[1];
+    }
+}
+
 }  // namespace
 }  // namespace sunvale

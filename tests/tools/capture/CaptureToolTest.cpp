@@ -1,22 +1,23 @@
+// sunvale-capture's command line and its single frames: arguments checked
+// before any rendering, missing show data refused, the frame at a tick.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "CaptureRun.h"
 #include "support/ScopedTempDir.h"
 
 namespace {
 
-int RunCapture(const std::string& arguments)
-{
-    const std::string command = std::string(SUNVALE_CAPTURE) + " " + arguments + " >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using sunvale::capturetest::FilesStartingWith;
+using sunvale::capturetest::ReadText;
+using sunvale::capturetest::RunCapture;
 
 TEST(CaptureTool, RefusesBadArguments)
 {
@@ -28,6 +29,72 @@ TEST(CaptureTool, RefusesBadArguments)
     EXPECT_EQ(RunCapture("--tick 10 --bogus out.png"), 2);
     EXPECT_EQ(RunCapture("--tick 10 a.png b.png"), 2);
     EXPECT_EQ(RunCapture("--help"), 0);
+}
+
+// Every refusal comes before rendering (there is no data.rar in the folder,
+// which would be exit 1), is one line naming the program, and leaves no file.
+TEST(CaptureTool, RefusesBadVideoAndSheetArgumentsWithOneLine)
+{
+    const sunvale::testsupport::ScopedTempDir dir;
+    ASSERT_TRUE(dir.Valid());
+    const std::string errors = dir.File("errors.txt");
+    ASSERT_EQ(mkdir(dir.File("out-folder.mp4").c_str(), 0755), 0);
+    const char* const cases[] = {
+        "",
+        "--video",
+        "--video out.mp4 --bogus",
+        "--video out.mp4 --size 0x10",
+        "--video out.mp4 --size -4x4",
+        "--video out.mp4 --size 64",
+        "--video out.mp4 --size 161x120",
+        "--video out.mp4 --fps 0",
+        "--video out.mp4 --fps -5",
+        "--video out.mp4 --fps 29.97",
+        "--video out.mp4 --from -1",
+        "--video out.mp4 --from 273.7",
+        "--video out.mp4 --to 0",
+        "--video out.mp4 --to 273.8",
+        "--video out.mp4 --from 5 --to 4",
+        "--video out.mp4 --from 5 --to 5",
+        "--video out.mp4 --crf 52",
+        "--video out.mp4 --every 2",
+        "--video out.avi",
+        "--video out.mp4 extra.mp4",
+        "--video out.mp4 --sheet out.png",
+        "--sheet out.png --every 0",
+        "--sheet out.png --every -1",
+        "--sheet out.png --fps 10 --every 0.05",
+        "--sheet out.png --crf 20",
+        "--sheet out.png --every 0.02 --size 1000x1000",
+        "--sheet out.png --from 100 --to 50",
+        "--tick 10 --from 3 out.png",
+        "--video missing-folder/out.mp4",
+        "--sheet missing-folder/out.png",
+        "--tick 10 missing-folder/out.png",
+        "--video out-folder.mp4",
+    };
+    for (const char* arguments : cases) {
+        EXPECT_EQ(RunCapture(arguments, dir.Path(), errors), 2) << arguments;
+        const std::string text = ReadText(errors);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << arguments << ": " << text;
+        EXPECT_EQ(text.rfind("sunvale-capture: ", 0), 0u) << arguments << ": " << text;
+    }
+    EXPECT_EQ(FilesStartingWith(dir.Path(), "out").size(), 1u);  // out-folder.mp4 itself
+}
+
+// Without data.rar the show used to draw white frames from missing textures;
+// now the capture stops at once with a reason, and writes nothing.
+TEST(CaptureTool, MissingShowDataIsAnError)
+{
+    const sunvale::testsupport::ScopedTempDir dir;
+    ASSERT_TRUE(dir.Valid());
+    const std::string errors = dir.File("errors.txt");
+    for (const char* arguments :
+         {"--tick 100 out.png", "--sheet out.png --to 8", "--video out.mkv --to 1"}) {
+        EXPECT_EQ(RunCapture(arguments, dir.Path(), errors), 1) << arguments;
+        EXPECT_NE(ReadText(errors).find("data.rar"), std::string::npos) << ReadText(errors);
+        EXPECT_EQ(FilesStartingWith(dir.Path(), "out").size(), 0u) << arguments;
+    }
 }
 
 // Scene F's first entry, captured at a small size: the file is a PNG of that
