@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "Timedemo.h"
 #include "app/OffscreenShow.h"
 
 namespace {
@@ -19,11 +20,15 @@ void Usage(FILE* out)
     std::fprintf(
         out,
         "usage: sunvale-capture --tick TICKS [--size WxH] [--fps N] [--music SECONDS] OUT.png\n"
+        "       sunvale-capture --timedemo [--size WxH] [--json OUT.json]\n"
         "  Renders the show from data.rar in the working directory and writes the\n"
         "  frame at TICKS (17 ms each; the show runs 0..16100).\n"
         "  --size WxH       frame size, default 800x600\n"
         "  --fps N          frames drawn per second of show time before it, default 60\n"
-        "  --music SECONDS  music position for every frame; default: each frame's own time\n");
+        "  --music SECONDS  music position for every frame; default: each frame's own time\n"
+        "  --timedemo       render the whole show as fast as it goes at 60 steps per second\n"
+        "                   and print frame times per timeline entry and the load time\n"
+        "  --json OUT.json  with --timedemo: also write the numbers as JSON\n");
 }
 
 bool ParseFloat(const char* text, double* value)
@@ -56,6 +61,8 @@ int main(int argc, char** argv)
     bool fixedMusic = false;
     int width = 800, height = 600;
     const char* out = nullptr;
+    bool timedemo = false;
+    const char* json = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -84,6 +91,10 @@ int main(int argc, char** argv)
                 return 2;
             }
             fixedMusic = true;
+        } else if (!std::strcmp(arg, "--timedemo")) {
+            timedemo = true;
+        } else if (!std::strcmp(arg, "--json") && hasValue) {
+            json = argv[++i];
         } else if (arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "sunvale-capture: unknown or incomplete option %s\n", arg);
             Usage(stderr);
@@ -94,6 +105,17 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "sunvale-capture: more than one output file\n");
             return 2;
         }
+    }
+    if (timedemo) {
+        if (tick >= 0.0 || out) {
+            std::fprintf(stderr, "sunvale-capture: --timedemo takes no tick and no output file\n");
+            return 2;
+        }
+        return sunvale::RunTimedemo(width, height, json);
+    }
+    if (json) {
+        std::fprintf(stderr, "sunvale-capture: --json needs --timedemo\n");
+        return 2;
     }
     if (tick < 0.0 || !out) {
         Usage(stderr);
