@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -23,6 +24,10 @@ using Clock = std::chrono::steady_clock;
 // The mixing rate the sound library is started at for the load; nothing is
 // mixed.
 constexpr int kMixingRate = 44100;
+
+// Set by SIGINT or SIGTERM while the frame loop runs.
+volatile std::sig_atomic_t g_stopRequested = 0;
+void RequestStop(int) { g_stopRequested = 1; }
 
 double Milliseconds(Clock::time_point from, Clock::time_point to)
 {
@@ -144,6 +149,7 @@ TimedemoReport BuildTimedemoReport(const std::vector<TimedemoEntry>& entries,
 {
     TimedemoReport report;
     report.entries = entries;
+    report.plannedFrames = static_cast<int64_t>(ticks.size());
     std::vector<std::vector<FrameTime>> perEntry(entries.size());
     std::vector<FrameTime> outside;
     const size_t count = std::min(ticks.size(), times.size());
@@ -172,6 +178,13 @@ std::string FormatTimedemoTable(const TimedemoReport& report)
            report.renderSeconds > 0.0
                ? static_cast<double>(report.show.frames) / report.renderSeconds
                : 0.0);
+    if (report.show.frames > 0 && report.show.frames < report.plannedFrames) {
+        Append(&out, "Stopped early: %lld of %lld frames drawn, up to tick %.2f\n\n",
+               static_cast<long long>(report.show.frames),
+               static_cast<long long>(report.plannedFrames),
+               static_cast<double>(
+                   OffscreenShow::FrameTicks(report.show.frames - 1, report.stepsPerSecond)));
+    }
     Append(&out, "%4s %5s %19s %7s %8s %8s %8s %8s %6s %6s\n", "row", "scene", "ticks", "frames",
            "median", "p95", "p99", "max", "cpu%", "wait%");
     for (size_t i = 0; i < report.entries.size(); ++i) {
@@ -203,6 +216,9 @@ std::string FormatTimedemoJson(const TimedemoReport& report)
     std::string out = "{\n";
     Append(&out, "  \"width\": %d,\n  \"height\": %d,\n  \"steps_per_second\": %.6g,\n",
            report.width, report.height, report.stepsPerSecond);
+    Append(&out, "  \"complete\": %s,\n  \"planned_frames\": %lld,\n",
+           report.show.frames >= report.plannedFrames ? "true" : "false",
+           static_cast<long long>(report.plannedFrames));
     Append(&out, "  \"render_seconds\": %.6f,\n", report.renderSeconds);
     Append(&out, "  \"load\": {\"seconds\": %.6f, \"other_seconds\": %.6f, \"stages\": {",
            report.loadSeconds, OtherLoadSeconds(report));
@@ -253,18 +269,21 @@ int RunTimedemo(int width, int height, const char* jsonPathOrNull)
         if (t >= kShowEndTicks) break;
         ticks.push_back(t);
     }
-    std::vector<FrameTime> times(ticks.size());
+    std::vector<FrameTime> times;
+    times.reserve(ticks.size());
     int lastPercent = -1;
+    g_stopRequested = 0;
+    void (*previousInterrupt)(int) = std::signal(SIGINT, RequestStop);
+    void (*previousTerminate)(int) = std::signal(SIGTERM, RequestStop);
     const Clock::time_point renderStart = Clock::now();
-    for (size_t i = 0; i < ticks.size(); ++i) {
+    for (size_t i = 0; i < ticks.size() && !g_stopRequested; ++i) {
         const Clock::time_point frameStart = Clock::now();
         show.DrawFrame(ticks[i], ticks[i] * 0.017f);
         const Clock::time_point drawn = Clock::now();
         glFinish();
         show.EndFrame();
         const Clock::time_point finished = Clock::now();
-        times[i].cpuMs = Milliseconds(frameStart, drawn);
-        times[i].waitMs = Milliseconds(drawn, finished);
+        times.push_back({Milliseconds(frameStart, drawn), Milliseconds(drawn, finished)});
         const int percent = static_cast<int>(100 * (i + 1) / ticks.size());
         if (percent / 5 != lastPercent / 5) {
             lastPercent = percent;
@@ -273,6 +292,8 @@ int RunTimedemo(int width, int height, const char* jsonPathOrNull)
         }
     }
     const double renderSeconds = Milliseconds(renderStart, Clock::now()) * 1e-3;
+    std::signal(SIGINT, previousInterrupt);
+    std::signal(SIGTERM, previousTerminate);
     std::fprintf(stderr, "\n");
 
     TimedemoReport report = BuildTimedemoReport(ShowEntries(), ticks, times);
@@ -286,7 +307,7 @@ int RunTimedemo(int width, int height, const char* jsonPathOrNull)
         std::fprintf(stderr, "sunvale-capture: cannot write %s\n", jsonPathOrNull);
         return 1;
     }
-    return 0;
+    return report.show.frames < report.plannedFrames ? 1 : 0;
 }
 
 }  // namespace sunvale

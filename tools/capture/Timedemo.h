@@ -74,13 +74,16 @@ struct TimedemoReport {
     std::vector<FrameStats> entryStats;  // parallel to entries
     FrameStats noEntry;                  // frames at times no entry draws
     FrameStats show;                     // every frame
+    int64_t plannedFrames = 0;           // frames of the whole show; more than show.frames
+                                         // when the run was stopped early
     double renderSeconds = 0.0;          // wall time of the frame loop
     double loadSeconds = 0.0;            // wall time of the whole load
     LoadProfile load;                    // the load's stages
 };
 
 // Counts frame i (shown at ticks[i], timed times[i]) for its entry and for
-// the whole show. ticks and times have the same length.
+// the whole show, for every i below the shorter length; plannedFrames is
+// the length of ticks.
 [[nodiscard]] TimedemoReport BuildTimedemoReport(const std::vector<TimedemoEntry>& entries,
                                                  const std::vector<float>& ticks,
                                                  const std::vector<FrameTime>& times);
@@ -93,8 +96,10 @@ struct TimedemoReport {
 // Loads and renders the show from data.rar in the working directory at
 // width x height, prints the table on standard output and, with a path,
 // writes the JSON there (through a temporary file renamed into place).
-// Returns the exit status: 0, or 1 without an offscreen context or when the
-// JSON cannot be written.
+// An interrupt or termination signal stops the frame loop; the frames drawn
+// until then are reported, marked as a partial run. Returns the exit status:
+// 0; 1 without an offscreen context, when the JSON cannot be written or
+// after a stop.
 int RunTimedemo(int width, int height, const char* jsonPathOrNull);
 
 }  // namespace sunvale

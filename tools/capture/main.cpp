@@ -27,7 +27,8 @@ void Usage(FILE* out)
         "  --fps N          frames drawn per second of show time before it, default 60\n"
         "  --music SECONDS  music position for every frame; default: each frame's own time\n"
         "  --timedemo       render the whole show as fast as it goes at 60 steps per second\n"
-        "                   and print frame times per timeline entry and the load time\n"
+        "                   and print frame times per timeline entry and the load time;\n"
+        "                   Ctrl-C stops it early and reports the frames drawn so far\n"
         "  --json OUT.json  with --timedemo: also write the numbers as JSON\n");
 }
 

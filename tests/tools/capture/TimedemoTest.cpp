@@ -156,6 +156,8 @@ void ReadJsonReport(const std::string& text, JsonCounts* counts)
     for (const char* key : {"width", "height", "steps_per_second", "render_seconds"})
         EXPECT_EQ(root[key].kind, JsonValue::Kind::Number) << key;
     EXPECT_EQ(root["steps_per_second"].number, 60.0);
+    EXPECT_EQ(root["complete"].kind, JsonValue::Kind::Bool);
+    EXPECT_EQ(root["planned_frames"].kind, JsonValue::Kind::Number);
     const JsonValue& load = root["load"];
     EXPECT_EQ(load["seconds"].kind, JsonValue::Kind::Number);
     EXPECT_EQ(load["other_seconds"].kind, JsonValue::Kind::Number);
@@ -210,10 +212,32 @@ TEST(TimedemoReport, JsonIsWellFormedAndItsCountsAddUp)
     }
     EXPECT_EQ(counts.show, static_cast<int64_t>(ticks.size()));
     EXPECT_EQ(sum, counts.show);
+    JsonValue root;
+    ASSERT_TRUE(JsonReader::Parse(json, &root));
+    EXPECT_TRUE(root["complete"].boolean);
 
     const std::string table = FormatTimedemoTable(report);
     EXPECT_NE(table.find("Timedemo 64x48"), std::string::npos) << table;
     EXPECT_NE(table.find("other 0.750"), std::string::npos) << table;
+}
+
+// A run stopped after 3 of 5 frames reports those 3 and says so.
+TEST(TimedemoReport, StoppedRunIsMarkedPartial)
+{
+    const std::vector<float> ticks = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
+    const std::vector<FrameTime> times(3, FrameTime{1.0, 1.0});
+    TimedemoReport report = BuildTimedemoReport(ShowEntries(), ticks, times);
+    EXPECT_EQ(report.plannedFrames, 5);
+    EXPECT_EQ(report.show.frames, 3);
+    EXPECT_EQ(report.entryStats[0].frames, 3);
+    JsonValue root;
+    ASSERT_TRUE(JsonReader::Parse(FormatTimedemoJson(report), &root));
+    EXPECT_EQ(root["complete"].kind, JsonValue::Kind::Bool);
+    EXPECT_FALSE(root["complete"].boolean);
+    EXPECT_EQ(root["planned_frames"].number, 5.0);
+    EXPECT_EQ(root["show"]["frames"].number, 3.0);
+    const std::string table = FormatTimedemoTable(report);
+    EXPECT_NE(table.find("Stopped early: 3 of 5 frames"), std::string::npos) << table;
 }
 
 TEST(LoadProfile, TimersAddToTheirOwnStage)
