@@ -9,6 +9,7 @@
 #include "app/Clock.h"
 #include "app/DisplaySettings.h"
 #include "app/ErrorBox.h"
+#include "app/LoadProfile.h"
 #include "app/Random.h"
 #include "app/Schedule.h"
 #include "app/sound/MusicPlayer.h"
@@ -43,9 +44,17 @@ int LoadShow(Timeline& timeline, int mixingRate, const std::atomic<int>* running
     srand(static_cast<uint32_t>(rand() % 32767));
     if (!BuildSchedule(timeline, running)) return 0;
     if (running && running->load() == 0) return 0;
-    g_musicPlayer.InitSound(mixingRate, kSoftwareChannels);
-    g_musicPlayer.LoadFromArchive("data.rar", "data/music/marmalux.mp3");
+    LoadShowMusic(mixingRate);
     return 1;
+}
+
+int LoadShowMusic(int mixingRate)
+{
+    {
+        LoadTimer timer(LoadStage::Music);
+        g_musicPlayer.InitSound(mixingRate, kSoftwareChannels);
+    }
+    return g_musicPlayer.LoadFromArchive("data.rar", "data/music/marmalux.mp3");
 }
 
 const char* DemoApp::GetName() { return "Zentrope"; }

@@ -42,4 +42,10 @@ public:
 // 0 when running dropped to 0 on the way (a close during loading).
 int LoadShow(Timeline& timeline, int mixingRate, const std::atomic<int>* running);
 
+// The music step of LoadShow: starts the sound library at mixingRate Hz with
+// the show's software channels and opens the soundtrack from data.rar in
+// the global player. 1 when the soundtrack opened, else 0 (the show then
+// runs silent).
+int LoadShowMusic(int mixingRate);
+
 }  // namespace sunvale

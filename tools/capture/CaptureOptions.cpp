@@ -68,7 +68,13 @@ ParseResult CheckCombination(CaptureOptions* o, bool timesGiven, bool crfGiven, 
 {
     switch (o->mode) {
     case CaptureMode::None:
-        return Bad(error, "choose what to write: --tick T OUT.png, --video OUT or --sheet OUT");
+        return Bad(error,
+                   "choose what to do: --tick T OUT.png, --video OUT, --sheet OUT or --timedemo");
+    case CaptureMode::Timedemo:
+        if (timesGiven || crfGiven || everyGiven || o->fixedMusic || o->fps != 60.0)
+            return Bad(error, "--timedemo takes only --size and --json");
+        if (o->width == 0) o->width = 800, o->height = 600;
+        return ParseResult::Run;
     case CaptureMode::Frame:
         if (o->output.empty()) return Bad(error, "--tick needs an output file (OUT.png)");
         if (timesGiven || crfGiven || everyGiven)
@@ -132,6 +138,14 @@ ParseResult ParseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
                 return Bad(error, "choose one of --tick, --video and --sheet, once");
             if (value[0] == '\0') return Bad(error, std::string(arg) + " needs a file name");
             o->output = value;
+        } else if (!std::strcmp(arg, "--timedemo")) {
+            if (!setMode(CaptureMode::Timedemo))
+                return Bad(error, "--timedemo takes no tick, video or sheet, and no output file");
+        } else if (option("--json")) {
+            if (!setMode(CaptureMode::Timedemo) || !o->output.empty())
+                return Bad(error, "--json goes with --timedemo, once");
+            if (value[0] == '\0') return Bad(error, "--json needs a file name");
+            o->output = value;
         } else if (option("--size")) {
             if (!ParseSize(value, &o->width, &o->height))
                 return Bad(error, "--size needs WIDTHxHEIGHT, 1 to 8192 each");
@@ -161,7 +175,7 @@ ParseResult ParseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return Bad(error, std::string("unknown option or missing value: ") + arg);
         } else if (o->output.empty() && o->mode != CaptureMode::Video &&
-                   o->mode != CaptureMode::Sheet) {
+                   o->mode != CaptureMode::Sheet && o->mode != CaptureMode::Timedemo) {
             o->output = arg;
         } else {
             return Bad(error, std::string("unexpected argument: ") + arg);
@@ -179,6 +193,7 @@ void PrintUsage(std::FILE* out)
         "                       [--to S] [--crf Q]\n"
         "       sunvale-capture --sheet OUT.png [--every S] [--size WxH] [--fps N] [--from S]\n"
         "                       [--to S]\n"
+        "       sunvale-capture --timedemo [--size WxH] [--json OUT.json]\n"
         "  Renders the show from data.rar in the working directory, offscreen, at a\n"
         "  fixed step of 1/N s of show time (every frame from the start: scenes keep\n"
         "  state from frame to frame).\n"
@@ -194,8 +209,12 @@ void PrintUsage(std::FILE* out)
         "                   before --from are drawn small and not kept\n"
         "  --crf Q          H.264 quality, 0 (lossless) to 51, default 18\n"
         "  --every S        seconds between contact sheet cells, default 4\n"
+        "  --timedemo       render the whole show as fast as it goes at 60 steps per second\n"
+        "                   and print frame times per timeline entry and the load time\n"
+        "  --json FILE      --timedemo: also write its numbers as JSON\n"
         "Exit status: 0 done, 1 failed (no data.rar, no OpenGL, write error), 2 bad\n"
-        "arguments, 130 or 143 ended by SIGINT or SIGTERM (a video keeps what was captured).\n");
+        "arguments, 130 or 143 ended by SIGINT or SIGTERM (a video keeps what was captured,\n"
+        "a timedemo reports the frames drawn).\n");
 }
 
 int64_t FrameAtOrAfter(double seconds, double fps)

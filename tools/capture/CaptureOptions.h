@@ -1,5 +1,5 @@
 // Command line of sunvale-capture: one mode (a frame, a video, a contact
-// sheet) and one set of options that the modes share. Parsing checks every
+// sheet, the timedemo) and one set of options that the modes share. Parsing checks every
 // value and the combinations; anything wrong is one line of text and exit
 // status 2.
 #pragma once
@@ -11,7 +11,7 @@
 namespace sunvale {
 namespace capture {
 
-enum class CaptureMode { None, Frame, Video, Sheet };
+enum class CaptureMode { None, Frame, Video, Sheet, Timedemo };
 
 enum class ParseResult { Run, Help, Bad };
 
@@ -20,7 +20,7 @@ constexpr double kShowSeconds = 273.7;
 
 struct CaptureOptions {
     CaptureMode mode = CaptureMode::None;
-    std::string output;  // PNG, MP4 or MKV file
+    std::string output;  // PNG, MP4 or MKV file; Timedemo: the JSON file or empty
     int width = 0;       // 0: the mode's default size
     int height = 0;
     double fps = 60.0;   // frames per second of show time

@@ -17,6 +17,7 @@
 #include "MusicTrack.h"
 #include "PendingFile.h"
 #include "ProgressBar.h"
+#include "Timedemo.h"
 #include "VideoWriter.h"
 #include "app/DataLocation.h"
 #include "app/OffscreenShow.h"
@@ -223,6 +224,16 @@ int RunSheet(const CaptureOptions& o, PendingFile* file)
     return 0;
 }
 
+// Whether data.rar is in the working directory; says why not when it isn't.
+bool HaveShowData()
+{
+    std::string reason;
+    if (CheckShowArchive(kShowArchiveName, &reason)) return true;
+    Fail(std::string("no show data: ") + kShowArchiveName + " in the working directory: " + reason +
+         " (run from the folder that holds it, such as the build folder)");
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -239,16 +250,18 @@ int main(int argc, char** argv)
     case ParseResult::Run:
         break;
     }
+    // The timedemo handles its own signals and writes its JSON at the end.
+    if (options.mode == CaptureMode::Timedemo) {
+        if (!HaveShowData()) return 1;
+        return RunTimedemo(options.width, options.height,
+                           options.output.empty() ? nullptr : options.output.c_str());
+    }
     PendingFile file;
     if (!file.Reserve(options.output, &error)) {
         std::fprintf(stderr, "sunvale-capture: %s\n", error.c_str());
         return 2;
     }
-    std::string reason;
-    if (!CheckShowArchive(kShowArchiveName, &reason))
-        return Fail(std::string("no show data: ") + kShowArchiveName +
-                    " in the working directory: " + reason +
-                    " (run from the folder that holds it, such as the build folder)");
+    if (!HaveShowData()) return 1;
     InstallSignalHandlers();
     switch (options.mode) {
     case CaptureMode::Frame:
@@ -257,6 +270,7 @@ int main(int argc, char** argv)
         return RunVideo(options, &file);
     case CaptureMode::Sheet:
         return RunSheet(options, &file);
+    case CaptureMode::Timedemo:
     case CaptureMode::None:
         break;
     }

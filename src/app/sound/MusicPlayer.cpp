@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "app/LoadProfile.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 
 namespace sunvale {
@@ -49,12 +50,18 @@ int MusicPlayer::LoadFromArchive(const char* archive, const char* file)
     Release();
     unsigned char* data = nullptr;
     uint32_t size = 0;
-    if (!RarExtract(&data, &size, file, archive, kPassword)) return 0;
+    int extracted = 0;
+    {
+        LoadTimer timer(LoadStage::Archive);
+        extracted = RarExtract(&data, &size, file, archive, kPassword);
+    }
+    if (!extracted) return 0;
     bytes = data;
     // Lengths past the library's int range cannot be opened.
     if (size > uint32_t(INT32_MAX)) return 0;
     const int length = int(size);
 
+    LoadTimer timer(LoadStage::Music);
     song = FMUSIC_LoadSongMemory(bytes, length);
     if (song != nullptr) return 1;
     stream = FSOUND_Stream_OpenFile(reinterpret_cast<const char*>(bytes), kStreamMode, length);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/LoadProfile.h"
 #include "library/moxa/3d/ModelParser.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 
@@ -19,7 +20,13 @@ Model* LoadModel(const char* archiveName, const char* fileName)
 {
     unsigned char* data = nullptr;
     uint32_t size = 0;
-    if (!RarExtract(&data, &size, fileName, archiveName, kPassword)) return nullptr;
+    int extracted = 0;
+    {
+        LoadTimer timer(LoadStage::Archive);
+        extracted = RarExtract(&data, &size, fileName, archiveName, kPassword);
+    }
+    if (!extracted) return nullptr;
+    LoadTimer timer(LoadStage::Model);
     Model* model = ParseModel(data, size, fileName);
     std::free(data);
     return model;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/ErrorBox.h"
+#include "app/LoadProfile.h"
 
 namespace sunvale {
 
@@ -114,8 +115,12 @@ int32_t CTexManager::LoadTexture(const char* archiveName, const char* fileName, 
         ShowLoadError(archiveName, fileName);
         return -1;
     }
-    const int32_t texture = UploadTexture(image->pixels, image->width, image->height,
-                                          image->bitsPerPixel, mipmaps, wrapMode);
+    int32_t texture = -1;
+    {
+        LoadTimer timer(LoadStage::TextureUpload);
+        texture = UploadTexture(image->pixels, image->width, image->height, image->bitsPerPixel,
+                                mipmaps, wrapMode);
+    }
     image.reset();
     if (texture == -1) return -1;
 

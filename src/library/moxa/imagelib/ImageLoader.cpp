@@ -18,6 +18,7 @@
 #include <memory>
 #include <new>
 
+#include "app/LoadProfile.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
 
 namespace sunvale {
@@ -193,11 +194,17 @@ ImageData* ImageLoader::LoadImage(const char* fileName, const char* archiveName)
 {
     unsigned char* data = nullptr;
     uint32_t size = 0;
-    if (!RarExtract(&data, &size, fileName, archiveName, kPassword)) {
+    int extracted = 0;
+    {
+        LoadTimer timer(LoadStage::Archive);
+        extracted = RarExtract(&data, &size, fileName, archiveName, kPassword);
+    }
+    if (!extracted) {
         std::free(data);
         return nullptr;
     }
 
+    LoadTimer timer(LoadStage::ImageDecode);
     ImageData* image = nullptr;
     switch (DetectFormat(data, size)) {
     case kFormatJpeg:
