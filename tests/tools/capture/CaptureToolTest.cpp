@@ -89,8 +89,8 @@ TEST(CaptureTool, MissingShowDataIsAnError)
     const sunvale::testsupport::ScopedTempDir dir;
     ASSERT_TRUE(dir.Valid());
     const std::string errors = dir.File("errors.txt");
-    for (const char* arguments :
-         {"--tick 100 out.png", "--sheet out.png --to 8", "--video out.mkv --to 1"}) {
+    for (const char* arguments : {"--tick 100 out.png", "--sheet out.png --to 8",
+                                  "--video out.mkv --to 1", "--timedemo --json out.json"}) {
         EXPECT_EQ(RunCapture(arguments, dir.Path(), errors), 1) << arguments;
         EXPECT_NE(ReadText(errors).find("data.rar"), std::string::npos) << ReadText(errors);
         EXPECT_EQ(FilesStartingWith(dir.Path(), "out").size(), 0u) << arguments;
