@@ -10,6 +10,7 @@
 # --build build --target sunvale show_data x11_close_window).
 # SOAK_ARGS replaces the show's options (default: no dialog, windowed 640x480).
 set -u
+. "$(dirname "$0")/../tests/support/find_window.sh"
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 runs=${1:-30}
@@ -73,15 +74,9 @@ for ((run = 1; run <= runs; run++)); do
     start_show
     # Escape and the close request need the window; a moment drawn before it
     # exists becomes the moment it appears.
-    # (xdotool's search gives up with BadWindow when a window disappears
-    # under it, so it is asked again.)
     window=
     if [ "$action" != sigterm ]; then
-        for ((try = 0; try < 10; try++)); do
-            window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' 2>/dev/null | head -n 1)
-            [ -n "$window" ] && break
-            kill -0 "$pid" 2>/dev/null || break
-        done
+        window=$(find_window --name '^Zentrope - Sunvale$')
         [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
     fi
     wait_ms=$((started + delay - $(now_ms)))

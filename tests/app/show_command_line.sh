@@ -7,6 +7,7 @@
 #   --windowed --mode 640x480 opens a 640x480 window that Escape ends with 0
 # Usage: show_command_line.sh SUNVALE DATA_RAR
 set -u
+. "$(dirname "$0")/../support/find_window.sh"
 sunvale=$1 data=$2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -119,7 +120,7 @@ wait_exit() {
 # Answers the one error box with Return and checks that no other window came.
 answer_error_box() {
     local what=$1 pid=$2 box
-    box=$(timeout 60 xdotool search --sync --name '^Error$' | head -n 1)
+    box=$(find_window --name '^Error$')
     [ -n "$box" ] || { fail "$what: no error box"; return; }
     xdotool search --name '^Zentrope' >/dev/null 2>&1 && fail "$what: a show or dialog window is open"
     xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowactivate --sync "$box" 2>/dev/null
@@ -142,7 +143,7 @@ grep -q '1000x700' "$work/out" || { fail "refused mode: no message naming it"; c
 (cd "$work/show" && exec "$sunvale" --no-dialog --windowed --mode 640x480 --rate 22050) \
     >"$work/out" 2>&1 &
 pid=$!
-window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' | head -n 1)
+window=$(find_window --name '^Zentrope - Sunvale$')
 if [ -n "$window" ]; then
     xdotool search --name '^Zentrope - Configration$' >/dev/null 2>&1 && fail "the dialog was shown"
     geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')

@@ -8,6 +8,7 @@
 #   windowed at 22050 Hz     -> exit 0 after Escape
 # Usage: show_end_to_end.sh SUNVALE X11_CLOSE_WINDOW DATA_RAR
 set -u
+. "$(dirname "$0")/../support/find_window.sh"
 sunvale=$1 closer=$2 data=$3
 
 if [ -z "${SUNVALE_E2E_UNDER_XVFB:-}" ]; then
@@ -41,7 +42,7 @@ wait_exit() {
 start_show() {
     (cd "$work" && exec "$sunvale") >"$work/out.log" 2>&1 &
     show_pid=$!
-    dialog=$(timeout 60 xdotool search --sync --name '^Zentrope - Configration$' | head -n 1)
+    dialog=$(find_window --name '^Zentrope - Configration$')
     if [ -z "$dialog" ]; then
         fail "no configuration dialog"
         return 1
@@ -65,7 +66,7 @@ close_show() {
 
 confirm_and_find_window() {
     xdotool key Return
-    show_window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' | head -n 1)
+    show_window=$(find_window --name '^Zentrope - Sunvale$')
     [ -n "$show_window" ] || { fail "no show window after Return"; return 1; }
     xdotool windowfocus --sync "$show_window" 2>/dev/null || true
     return 0
@@ -128,7 +129,7 @@ fi
 #    list, one entry up), then Escape.
 if start_show; then
     xdotool key shift+Tab Up shift+Tab shift+Tab Down Return
-    show_window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' | head -n 1)
+    show_window=$(find_window --name '^Zentrope - Sunvale$')
     if [ -n "$show_window" ]; then
         xdotool windowfocus --sync "$show_window" 2>/dev/null || true
         sleep 2

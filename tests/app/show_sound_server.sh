@@ -9,6 +9,7 @@
 # sound set-up is used. Exit 77 (skipped) when no server can be started.
 # Usage: show_sound_server.sh SUNVALE X11_CLOSE_WINDOW DATA_RAR
 set -u
+. "$(dirname "$0")/../support/find_window.sh"
 sunvale=$1 closer=$2 data=$3
 sink=sunvale_show_sink
 
@@ -78,11 +79,11 @@ start_show_and_music() {
     (cd "$work" && exec "$sunvale") >"$work/out.log" 2>&1 &
     show_pid=$!
     local dialog
-    dialog=$(timeout 60 xdotool search --sync --name '^Zentrope - Configration$' | head -n 1)
+    dialog=$(find_window --name '^Zentrope - Configration$')
     [ -n "$dialog" ] || { fail "no configuration dialog"; return 1; }
     xdotool windowfocus --sync "$dialog" 2>/dev/null || xdotool windowactivate --sync "$dialog" 2>/dev/null
     xdotool key Return
-    show_window=$(timeout 60 xdotool search --sync --name '^Zentrope - Sunvale$' | head -n 1)
+    show_window=$(find_window --name '^Zentrope - Sunvale$')
     [ -n "$show_window" ] || { fail "no show window after Return"; return 1; }
     xdotool windowfocus --sync "$show_window" 2>/dev/null || true
     # The music starts when the show does, after loading.

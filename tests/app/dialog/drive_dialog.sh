@@ -8,6 +8,7 @@
 # of the probe's output. Key runs also check that the dialog is centred.
 # Every wait is on a condition with a generous time limit, never a sleep.
 set -u
+. "$(dirname "$0")/../../support/find_window.sh"
 X=0 Y=0 WIDTH=1024 HEIGHT=768
 probe=$1
 action=$2
@@ -36,7 +37,7 @@ screenshot=*)
 *)
     timeout 90 "$probe" >"$out" &
     pid=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zentrope - Configration$' | head -n 1)
+    window=$(find_window --onlyvisible --name '^Zentrope - Configration$')
     if [ -z "$window" ]; then
         echo "the dialog did not appear" >&2
         kill "$pid" 2>/dev/null
