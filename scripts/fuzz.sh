@@ -2,14 +2,21 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer, UBSan, coverage)
 # in build-fuzz/, writes their seed corpora with our own packer, writers and
 # encoders, and runs each target for a bounded time:
-#   scripts/fuzz.sh [SECONDS] [TARGET...]
+#   scripts/fuzz.sh [--fresh] [SECONDS] [TARGET...]
 # SECONDS per target (default 30); targets default to all of them
 # (fuzz_archive fuzz_image fuzz_3ds fuzz_sound). Corpora grow in
-# build-fuzz/corpus/TARGET; a crash leaves its input in build-fuzz/crashes/
+# build-fuzz/corpus/TARGET; with --fresh (CI's smoke run) each target starts
+# from its seeds alone, in a folder removed afterwards. A crash, or an input
+# that runs longer than the time-out, leaves its input in build-fuzz/crashes/
 # and fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
+fresh=0
+if [ "${1:-}" = --fresh ]; then
+    fresh=1
+    shift
+fi
 seconds=${1:-30}
 shift || true
 targets=("$@")
@@ -37,6 +44,11 @@ seeds="$build/seeds"
 rm -rf "$seeds"
 "$build/tests/fuzz/fuzz_seeds" "$seeds"
 mkdir -p "$build/crashes"
+corpora="$build/corpus"
+if [ $fresh = 1 ]; then
+    corpora=$(mktemp -d "$build/corpus-fresh.XXXXXX")
+    trap 'rm -rf "$corpora"' EXIT
+fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
@@ -51,7 +63,7 @@ for target in "${targets[@]}"; do
     fuzz_sound) kind=sound ;;
     *) echo "unknown fuzz target $target" >&2; exit 2 ;;
     esac
-    corpus="$build/corpus/$target"
+    corpus="$corpora/$target"
     mkdir -p "$corpus"
     cp -n "$seeds/$kind"/* "$corpus"/
     echo "== $target: ${seconds}s"

@@ -1,7 +1,13 @@
 #!/bin/bash
 # One entry point for a fresh Debian 12 machine:
 #   scripts/sunvale.sh play   install what is missing, build, make data.rar, start the show
-#   scripts/sunvale.sh test   the same set-up, then every test through CTest
+#   scripts/sunvale.sh test   the same set-up, then every check, cheapest first:
+#                             formatting, the -Werror build, every test through
+#                             CTest, a second randomly ordered pass of the
+#                             tests without a display, clang-tidy, a 30 s fuzz
+#                             run per parser, and the tests again in an
+#                             AddressSanitizer/UBSan build (build-asan)
+# Each stage prints its duration; the first failing stage ends the run.
 set -euo pipefail
 
 mode=${1:-}
@@ -25,6 +31,7 @@ packages=(
     xvfb xauth xdotool unar lame libjpeg-turbo-progs netpbm
     pulseaudio pulseaudio-utils libpulse-dev
     clang-format clang-tidy
+    clang-14 libclang-rt-14-dev libfuzzer-14-dev llvm-14 jq
     desktop-file-utils appstream man-db dpkg-dev
 )
 
@@ -40,29 +47,48 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+# Runs one stage of the test command and prints how long it took.
+stage() {
+    local name=$1 start=$SECONDS status=0
+    shift
+    echo "== $name" >&2
+    "$@" || status=$?
+    if [ $status -ne 0 ]; then
+        echo "== $name: FAILED (status $status) after $((SECONDS - start)) s" >&2
+        exit $status
+    fi
+    echo "== $name: $((SECONDS - start)) s" >&2
+}
+
 configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON)
 # Reuse compiler results across builds when ccache is installed.
 if command -v ccache >/dev/null; then
     configure+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-if [ "$mode" = test ]; then
-    # The house style first: unformatted sources and warnings fail the run.
-    bash "$root/scripts/check-style.sh" format
-    configure+=(-DSUNVALE_WERROR=ON)
-else
-    configure+=(-DSUNVALE_WERROR=OFF)
-fi
-cmake -S "$root" -B "$build" "${configure[@]}"
-# The build also (re)makes build/data.rar when it is missing or older than
-# its generator.
-cmake --build "$build" -j"$(nproc)"
-
 if [ "$mode" = play ]; then
+    configure+=(-DSUNVALE_WERROR=OFF)
+    cmake -S "$root" -B "$build" "${configure[@]}"
+    # The build also (re)makes build/data.rar when it is missing or older
+    # than its generator.
+    cmake --build "$build" -j"$(nproc)"
     cd "$build"
     exec ./sunvale
 fi
 
-bash "$root/scripts/check-style.sh" tidy "$build"
-
-cd "$build"
-exec ctest --output-on-failure -j"$(nproc)" --timeout 600
+total=$SECONDS
+# The house style first: unformatted sources and warnings fail the run.
+stage format bash "$root/scripts/check-style.sh" format
+configure+=(-DSUNVALE_WERROR=ON)
+stage configure cmake -S "$root" -B "$build" "${configure[@]}"
+stage build cmake --build "$build" -j"$(nproc)"
+stage tests ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
+# Tests share nothing between processes: every test without a display runs
+# twice more, in random order and eight at a time (the slow fixture set-ups
+# are not repeated: their dependents read what the pass above made).
+stage flakiness ctest --test-dir "$build" --output-on-failure -LE 'gui|slow' -FS '.*' \
+    --timeout 600 --repeat until-fail:2 --schedule-random -j8
+stage tidy bash "$root/scripts/check-style.sh" tidy "$build"
+# Every parser of outside data, 30 s each from its seeds alone.
+stage fuzz bash "$root/scripts/fuzz.sh" --fresh 30
+stage sanitizers bash "$root/scripts/sanitize.sh"
+echo "== all stages: $((SECONDS - total)) s" >&2

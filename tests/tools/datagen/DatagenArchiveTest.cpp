@@ -16,6 +16,7 @@
 #include "library/moxa/3d/ModelLoader.h"
 #include "library/moxa/imagelib/ImageLoader.h"
 #include "library/moxa/imagelib/rarlib/rarreader/RarReader.h"
+#include "support/ScopedTempDir.h"
 
 namespace {
 
@@ -162,9 +163,10 @@ TEST(DatagenArchive, MusicDecodesToTheWholeShow)
 TEST(DatagenArchive, UnarExtractsTheSameBytes)
 {
     if (std::system("command -v unar >/dev/null 2>&1") != 0) GTEST_SKIP() << "unar not installed";
-    std::string out = DATAGEN_SCRATCH;
-    std::string cmd =
-        "rm -rf '" + out + "' && unar -q -f -o '" + out + "' '" + kArchive + "' >/dev/null";
+    const sunvale::testsupport::ScopedTempDir scratch;
+    ASSERT_TRUE(scratch.Valid());
+    const std::string out = scratch.File("unar-out");
+    std::string cmd = "unar -q -f -o '" + out + "' '" + kArchive + "' >/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     std::vector<std::string> names = {"data/model/thead.3ds", "data/music/marmalux.mp3"};
     for (const auto& t : SceneTextures()) names.push_back(t.first);

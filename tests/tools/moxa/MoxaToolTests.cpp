@@ -3,13 +3,14 @@
 // archive moxa writes is also extracted by unar.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/ScopedTempDir.h"
 
 namespace {
 
@@ -52,10 +53,7 @@ class MoxaTool : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() /
-                ("moxa_tool_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
+        ASSERT_TRUE(dir_.Valid());
         fs::create_directories(root_ / "in" / "data" / "texture");
         std::string text;
         for (int i = 0; i < 400; ++i)
@@ -65,10 +63,10 @@ protected:
         files_ = {{"data/notes.txt", text}, {"data/texture/pic.bin", binary}, {"data/empty", ""}};
         for (const auto& f : files_) Write(root_ / "in" / f.first, f.second);
     }
-    void TearDown() override { fs::remove_all(root_); }
     std::string Cd() const { return "cd '" + root_.string() + "/in' && "; }
 
-    fs::path root_;
+    sunvale::testsupport::ScopedTempDir dir_;
+    fs::path root_ = dir_.Path();
     std::vector<std::pair<std::string, std::string>> files_;
 };
 
