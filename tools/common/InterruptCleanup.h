@@ -7,7 +7,9 @@
 
 #include <signal.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sunvale {
 
@@ -52,5 +54,13 @@ public:
 private:
     int slot_ = -1;
 };
+
+// Writes bytes to a new temporary file in path's folder and renames it over
+// path only when all of it is written and flushed, so that a failed or
+// interrupted run leaves what was at path untouched; an interrupt (SIGINT,
+// SIGTERM) removes the temporary file. An existing file's permission bits
+// carry over; a new file gets the umask's default.
+bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                           std::string* error);
 
 }  // namespace sunvale

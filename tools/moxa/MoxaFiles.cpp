@@ -2,10 +2,6 @@
 // extracted entries, MS-DOS time stamps.
 #include "MoxaFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -82,52 +78,6 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, s
         *error = "cannot write " + path;
         return false;
     }
-    return true;
-}
-
-bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                           std::string* error)
-{
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    // An interrupt from here to the rename removes the temporary file.
-    sunvale::PartialFile partial;
-    int fd;
-    {
-        const sunvale::InterruptsHeld held;
-        fd = mkstemp(temp.data());
-        if (fd >= 0) partial.Track(temp);
-    }
-    if (fd < 0) {
-        *error = "cannot create a temporary file beside " + path;
-        return false;
-    }
-    // mkstemp creates 0600; take the old file's mode, or the umask's default.
-    struct stat old {};
-    mode_t mode;
-    if (stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) ok = false;
-        done += n > 0 ? size_t(n) : 0;
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    const sunvale::InterruptsHeld held;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        *error = "cannot write " + path + " (left unchanged)";
-        return false;
-    }
-    partial.Release();
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "InterruptCleanup.h"
+
 namespace moxa {
 
 // Whole file into bytes; false with a reason when it cannot be read.
@@ -12,13 +14,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
 // Writes bytes to path, creating missing parent folders.
 bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size, std::string* error);
 
-// Writes bytes to a new temporary file in path's folder and renames it over
-// path only when all of it is written and flushed, so that a failed or
-// interrupted run leaves what was at path untouched; an interrupt (SIGINT,
-// SIGTERM) removes the temporary file. An existing file's permission bits
-// carry over.
-bool ReplaceFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                           std::string* error);
+using sunvale::ReplaceFileAtomically;
 
 struct InputFile {
     std::string path;      // where to read it
