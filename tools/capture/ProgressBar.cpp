@@ -1,6 +1,8 @@
 // Progress line on standard error (see header).
 #include "ProgressBar.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -29,13 +31,18 @@ std::string FormatDuration(double seconds)
 }  // namespace
 
 ProgressBar::ProgressBar(int64_t total)
-    : total_(total < 1 ? 1 : total), start_(std::chrono::steady_clock::now()), lastDraw_(start_)
+    : total_(total < 1 ? 1 : total),
+      start_(std::chrono::steady_clock::now()),
+      lastDraw_(start_),
+      interactive_(isatty(STDERR_FILENO) == 1)
 {}
 
 void ProgressBar::Update(int64_t done)
 {
     const auto now = std::chrono::steady_clock::now();
-    if (drawn_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+    const auto interval =
+        interactive_ ? std::chrono::milliseconds(100) : std::chrono::milliseconds(10000);
+    if (drawn_ && now - lastDraw_ < interval) return;
     const double dt = std::chrono::duration<double>(now - lastDraw_).count();
     if (dt > 0 && done > lastDone_) {
         const double rate = static_cast<double>(done - lastDone_) / dt;
@@ -50,7 +57,7 @@ void ProgressBar::Update(int64_t done)
 void ProgressBar::Finish(int64_t done)
 {
     Draw(done);
-    std::fputc('\n', stderr);
+    if (interactive_) std::fputc('\n', stderr);
 }
 
 double ProgressBar::Elapsed() const
@@ -68,9 +75,10 @@ void ProgressBar::Draw(int64_t done)
     const double elapsed = Elapsed();
     const std::string left =
         rate_ > 0 ? FormatDuration(static_cast<double>(total_ - done) / rate_) : "?";
-    std::fprintf(stderr, "\r[%s] %3d%%  frame %lld/%lld  %s elapsed  %s left ", bar.c_str(),
-                 static_cast<int>(fraction * 100.0), static_cast<long long>(done),
-                 static_cast<long long>(total_), FormatDuration(elapsed).c_str(), left.c_str());
+    std::fprintf(stderr, "%s[%s] %3d%%  frame %lld/%lld  %s elapsed  %s left%s",
+                 interactive_ ? "\r" : "", bar.c_str(), static_cast<int>(fraction * 100.0),
+                 static_cast<long long>(done), static_cast<long long>(total_),
+                 FormatDuration(elapsed).c_str(), left.c_str(), interactive_ ? " " : "\n");
     std::fflush(stderr);
 }
 

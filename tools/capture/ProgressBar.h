@@ -3,7 +3,8 @@
 // The estimate assumes the frames still to come cost what the recent ones
 // did (a rate averaged over about the last five seconds: skipped frames are
 // much cheaper than captured ones). Redrawn at most ten times a second, and
-// once at the end.
+// once at the end. When standard error is not a terminal (a log file), a
+// line of its own every ten seconds instead.
 #pragma once
 
 #include <chrono>
@@ -35,6 +36,7 @@ private:
     int64_t lastDone_ = 0;
     double rate_ = 0.0;  // frames per second, smoothed
     bool drawn_ = false;
+    bool interactive_;  // standard error is a terminal: redraw in place
 };
 
 }  // namespace capture
