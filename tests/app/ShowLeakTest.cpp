@@ -27,11 +27,13 @@
 namespace sunvale {
 namespace {
 
+#ifdef SUNVALE_LEAK_CHECKS
 constexpr int kWidth = 64;
 constexpr int kHeight = 48;
 // Frames per second of show time: 4.2 ticks per frame, so 3,832 frames from
 // tick 0 to just before the show's end at 16100 (273.7 s).
 constexpr double kFramesPerSecond = 14.0;
+#endif
 
 // Every schedule row is built, every frame from tick 0 up to the show's end
 // is drawn and finished, the show is closed (scenes, textures, context); then

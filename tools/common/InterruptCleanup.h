@@ -5,8 +5,7 @@
 // script stops as well. Files already finished are kept.
 #pragma once
 
-#include <signal.h>
-
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>

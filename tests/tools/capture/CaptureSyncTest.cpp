@@ -20,7 +20,6 @@ using namespace sunvale::capturetest;
 
 constexpr int kRate = 44100;     // Hz
 constexpr int kAacFrame = 1024;  // samples per AAC frame
-constexpr int kFps = 60;
 
 // Three seconds of silence with a 2 ms burst at full scale starting at
 // clickSecond.
