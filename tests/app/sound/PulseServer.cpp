@@ -59,10 +59,10 @@ std::vector<std::string> ChildEnvironment(
 pa_simple* OpenMonitor(const std::string& address, int rate, uint32_t fragmentBytes,
                        std::string* why)
 {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = uint32_t(rate);
-    spec.channels = 2;
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = uint32_t(rate);
+    sampleFormat.channels = 2;
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
     attr.tlength = uint32_t(-1);
@@ -72,7 +72,7 @@ pa_simple* OpenMonitor(const std::string& address, int rate, uint32_t fragmentBy
     const std::string monitor = std::string(PulseServer::kSinkName) + ".monitor";
     int error = 0;
     pa_simple* s = pa_simple_new(address.c_str(), "sunvale-tests", PA_STREAM_RECORD,
-                                 monitor.c_str(), "monitor", &spec, nullptr, &attr, &error);
+                                 monitor.c_str(), "monitor", &sampleFormat, nullptr, &attr, &error);
     if (s == nullptr && why != nullptr) *why = pa_strerror(error);
     return s;
 }
