@@ -6,6 +6,7 @@
 // complete; SIGINT or SIGTERM removes what was being written and ends the run
 // by that signal (status 130 or 143).
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -47,6 +48,42 @@ bool WriteMembers(const std::string& dir, const std::vector<sunvale::datagen::Da
         f.close();
         if (!f) return false;
     }
+    return true;
+}
+
+// Writes the archive to a temporary file beside out and renames it over out
+// once complete, so that a failed or interrupted run leaves out as it was.
+bool WriteArchive(const std::string& out, const std::vector<sunvale::RarPackEntry>& entries,
+                  const sunvale::RarPackOptions& options, std::string* error)
+{
+    const size_t slash = out.rfind('/');
+    std::string temp = out.substr(0, slash == std::string::npos ? 0 : slash + 1) + "." +
+                       out.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
+    sunvale::PartialFile partial;
+    int fd;
+    {
+        const sunvale::InterruptsHeld held;
+        fd = mkstemp(temp.data());
+        if (fd >= 0) partial.Track(temp);
+    }
+    if (fd < 0) {
+        *error = "cannot create a temporary file beside it";
+        return false;
+    }
+    // mkstemp creates 0600; the archive gets the umask's default.
+    const mode_t mask = umask(0);
+    umask(mask);
+    const bool opened = fchmod(fd, 0666 & ~mask) == 0;
+    close(fd);
+    const bool written = opened && sunvale::WriteRarArchive(temp.c_str(), entries, options, error);
+    const sunvale::InterruptsHeld held;
+    if (!written || std::rename(temp.c_str(), out.c_str()) != 0) {
+        std::remove(temp.c_str());
+        if (!opened) *error = "cannot set the temporary file's permissions";
+        if (written) *error = "cannot rename the temporary file over it";
+        return false;
+    }
+    partial.Release();
     return true;
 }
 
@@ -96,15 +133,8 @@ int main(int argc, char** argv)
     sunvale::RarPackOptions options;
     options.level = 3;
     options.solid = false;
-    // The packed archive replaces out only once complete, so that a failed
-    // or interrupted run leaves out as it was.
-    std::vector<uint8_t> archive;
-    if (!sunvale::PackRarArchive(entries, options, &archive, &error)) {
-        std::fprintf(stderr, "sunvale-datagen: cannot pack %s: %s\n", out.c_str(), error.c_str());
-        return 1;
-    }
-    if (!sunvale::ReplaceFileAtomically(out, archive, &error)) {
-        std::fprintf(stderr, "sunvale-datagen: %s\n", error.c_str());
+    if (!WriteArchive(out, entries, options, &error)) {
+        std::fprintf(stderr, "sunvale-datagen: cannot write %s: %s\n", out.c_str(), error.c_str());
         return 1;
     }
     progress("wrote " + out);
