@@ -10,30 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "MoxaShell.h"
 #include "support/ScopedTempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;
-};
+using moxatest::Result;
 
 // Runs a shell command line, capturing standard output and the exit status.
-Result RunShell(const std::string& command)
-{
-    Result r;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
+Result RunShell(const std::string& command) { return moxatest::RunShell(command, false); }
 
 std::string Moxa() { return MOXA_PATH; }
 
